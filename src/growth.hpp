@@ -1,0 +1,27 @@
+// The growth factor of a term: (1 + rate) multiplied into itself once per period.
+//
+// Promise: every function here returns, bit for bit, what multiplying period by
+// period in binary64 gives, each product rounded to nearest on its own, with a
+// period counter that never overflows.
+#pragma once
+
+#include <cstdint>
+
+namespace compound {
+
+// The factor after `periods` further periods: `factor` multiplied by `step`
+// that many times, each product rounded to double.
+double grow(double factor, double step, std::uint64_t periods) noexcept;
+
+// The growth factor of a term of `years` at `rate` per period: (1 + rate) to
+// the power of the number of periods, formed by repeated multiplication.
+//
+// The number of periods is the smallest whole number n with n >= 1 and
+// n >= years: one period for a term at or below 1, NaN and -inf included; a
+// fractional term is rounded up. A term of 2^64 periods or more is longer than
+// any factor takes to settle, so it gives the settled factor (every such
+// finite term is an even number of periods). An infinite term gives the value
+// the factor settles to, or NaN where it ends alternating between two values.
+double growth(double years, double rate) noexcept;
+
+} // namespace compound
