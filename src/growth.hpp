@@ -24,4 +24,9 @@ double grow(double factor, double step, std::uint64_t periods) noexcept;
 // the factor settles to, or NaN where it ends alternating between two values.
 double growth(double years, double rate) noexcept;
 
+// The number of periods after which a normal, finite, positive `factor`,
+// multiplied by `step` > 1 each period, has certainly overflowed to infinity:
+// never fewer than it takes, at most a millionth more (plus a few periods).
+std::uint64_t periods_to_overflow(double factor, double step) noexcept;
+
 } // namespace compound

@@ -35,8 +35,8 @@ int main()
 
     // Correctly rounded to two decimals, ties to even, the same on every C runtime.
     std::array<char, longest_result> text{};
-    const std::to_chars_result written = std::to_chars(
-        text.data(), text.data() + text.size(), result, std::chars_format::fixed, 2);
+    const std::to_chars_result written =
+        std::to_chars(text.data(), text.data() + text.size(), result, std::chars_format::fixed, 2);
     const auto length = static_cast<std::size_t>(written.ptr - text.data());
 
     // The result is delivered only once standard output is closed without error.
