@@ -5,6 +5,7 @@
 // Exit status: 0 once the result is delivered, whatever the input; 1 if it
 // cannot be written, with a message on standard error.
 #include "growth.hpp"
+#include "scan.hpp"
 
 #include <array>
 #include <charconv>
@@ -22,14 +23,10 @@ constexpr std::size_t longest_result = 1 + 309 + 1 + 2;
 int main()
 {
     // A field the read does not convert stays NaN, so malformed input prints "nan".
-    double money = std::numeric_limits<double>::quiet_NaN();
-    double years = money;
-    double rate = money;
-#ifdef _MSC_VER
-    [[maybe_unused]] const int fields = scanf_s("%lf,%lf,%lf", &money, &years, &rate);
-#else
-    [[maybe_unused]] const int fields = std::scanf("%lf,%lf,%lf", &money, &years, &rate);
-#endif
+    constexpr double unread = std::numeric_limits<double>::quiet_NaN();
+    std::array<double, 3> fields{unread, unread, unread};
+    compound::scan_numbers(stdin, fields);
+    const auto [money, years, rate] = fields;
 
     const double result = money * compound::growth(years, rate);
 

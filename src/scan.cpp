@@ -1,0 +1,245 @@
+// The scanner behind scan_numbers. It takes characters exactly as the C
+// library's "%lf" does: it keeps taking them while they can continue a
+// number, pushes back the first one that cannot, and then converts the
+// longest prefix that is a whole number, so that "1e+" reads as 1. Only the
+// conversion differs: the digits go to std::from_chars.
+//
+// A number may have any length, but no buffer grows with it. Past the first
+// 800 significant decimal digits (32 hexadecimal ones) only whether any
+// later digit is nonzero can change the rounding, since no double and no
+// point halfway between two doubles needs more; that is kept as one more
+// nonzero digit, and the digits dropped before the point shift the exponent.
+#include "scan.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace compound {
+namespace {
+
+// Classification in the "C" locale, which the program never changes.
+bool is_space(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool is_digit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+bool is_hex_digit(int c)
+{
+    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+int lower(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+// Takes the characters of `word` in any case; false at the first that differs.
+bool take_word(std::FILE* in, const char* word)
+{
+    for (; *word != '\0'; ++word) {
+        if (lower(std::getc(in)) != *word) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The digits of a number as they arrive: the significant ones kept, with the
+// power of the base (ten, or two for hexadecimal) that scales them.
+constexpr std::size_t kept_decimal_digits = 800;
+constexpr std::size_t kept_hex_digits = 32;
+constexpr std::int64_t exponent_limit = 1'000'000; // far beyond every finite double
+
+struct Digits {
+    bool hexadecimal = false;
+    std::array<char, kept_decimal_digits + 1> kept{};
+    std::size_t count = 0;
+    bool dropped_nonzero = false;
+    std::int64_t scale = 0;       // value = kept digits as a whole number * base^scale
+    bool any = false;             // a digit before the exponent
+    bool any_in_exponent = false; // a digit of the exponent
+    bool negative_exponent = false;
+    std::int64_t exponent = 0;
+};
+
+void add_digit(Digits& digits, int c, bool after_point)
+{
+    const std::size_t limit = digits.hexadecimal ? kept_hex_digits : kept_decimal_digits;
+    const int step = digits.hexadecimal ? 4 : 1; // one digit is worth base^step
+    digits.any = true;
+    if (digits.count == 0 && c == '0') {
+        digits.scale -= after_point ? step : 0; // a leading zero
+    } else if (digits.count < limit) {
+        digits.kept[digits.count++] = static_cast<char>(c);
+        digits.scale -= after_point ? step : 0;
+    } else {
+        digits.dropped_nonzero |= c != '0';
+        digits.scale += after_point ? 0 : step;
+    }
+}
+
+void add_exponent_digit(Digits& digits, int c)
+{
+    digits.any_in_exponent = true;
+    digits.exponent = std::min(digits.exponent * 10 + (c - '0'), exponent_limit);
+}
+
+// The value of the digits, rounded to nearest by std::from_chars.
+double convert(Digits& digits)
+{
+    if (digits.count == 0) {
+        return 0;
+    }
+    if (digits.dropped_nonzero) {
+        digits.kept[digits.count++] = '1';
+        digits.scale -= digits.hexadecimal ? 4 : 1;
+    }
+    std::int64_t power = digits.scale;
+    if (digits.any_in_exponent) {
+        power += digits.negative_exponent ? -digits.exponent : digits.exponent;
+    }
+    power = std::clamp(power, -exponent_limit, exponent_limit);
+
+    std::array<char, kept_decimal_digits + 1 + 1 + 20> text{};
+    char* end = std::copy_n(digits.kept.data(), digits.count, text.data());
+    *end++ = digits.hexadecimal ? 'p' : 'e';
+    end = std::to_chars(end, text.data() + text.size(), power).ptr;
+
+    double value = 0;
+    const auto format = digits.hexadecimal ? std::chars_format::hex : std::chars_format::scientific;
+    if (std::from_chars(text.data(), end, value, format).ec == std::errc::result_out_of_range) {
+        // Too large or too small for a double: the leading digit's power says which.
+        const auto length = static_cast<std::int64_t>(digits.count);
+        const bool large = power + (digits.hexadecimal ? 4 * length : length) > 0;
+        value = large ? std::numeric_limits<double>::infinity() : 0;
+    }
+    return value;
+}
+
+enum class Scanned { number, no_number, end_of_input };
+
+Scanned scan_number(std::FILE* in, double& value)
+{
+    int c = std::getc(in);
+    while (is_space(c)) {
+        c = std::getc(in);
+    }
+    if (c == EOF) {
+        return Scanned::end_of_input;
+    }
+
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        c = std::getc(in);
+        if (c == EOF) {
+            return Scanned::no_number;
+        }
+    }
+    const double sign = negative ? -1.0 : 1.0;
+
+    if (lower(c) == 'n') {
+        if (!take_word(in, "an")) {
+            return Scanned::no_number;
+        }
+        value = std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
+        return Scanned::number;
+    }
+    if (lower(c) == 'i') {
+        if (!take_word(in, "nf")) {
+            return Scanned::no_number;
+        }
+        c = std::getc(in);
+        if (lower(c) == 'i') {
+            if (!take_word(in, "nity")) {
+                return Scanned::no_number;
+            }
+        } else if (c != EOF) {
+            std::ungetc(c, in);
+        }
+        value = sign * std::numeric_limits<double>::infinity();
+        return Scanned::number;
+    }
+
+    Digits digits;
+    bool taken = false; // a character after the sign, or after "0x"
+    if (c == '0') {
+        c = std::getc(in);
+        if (lower(c) == 'x') {
+            digits.hexadecimal = true;
+            c = std::getc(in);
+        } else {
+            add_digit(digits, '0', false);
+            taken = true;
+        }
+    }
+    const int exponent_char = digits.hexadecimal ? 'p' : 'e';
+    bool point = false;
+    bool exponent = false;
+    bool after_exponent_char = false;
+    for (;; c = std::getc(in)) {
+        if (exponent && is_digit(c)) {
+            add_exponent_digit(digits, c);
+        } else if (!exponent && (is_digit(c) || (digits.hexadecimal && is_hex_digit(c)))) {
+            add_digit(digits, c, point);
+        } else if (after_exponent_char && (c == '-' || c == '+')) {
+            digits.negative_exponent = c == '-';
+        } else if (digits.any && !exponent && lower(c) == exponent_char) {
+            exponent = true;
+            after_exponent_char = true;
+            taken = true;
+            continue;
+        } else if (!point && !exponent && c == '.') {
+            point = true;
+        } else {
+            if (c != EOF) {
+                std::ungetc(c, in);
+            }
+            break;
+        }
+        taken = true;
+        after_exponent_char = false;
+    }
+
+    // Nothing after the sign or the "0x" is no number; a point alone reads as
+    // nothing in decimal, and as the zero before the "x" in hexadecimal.
+    if (!taken || (!digits.hexadecimal && !digits.any)) {
+        return Scanned::no_number;
+    }
+    value = sign * convert(digits);
+    return Scanned::number;
+}
+
+} // namespace
+
+int scan_numbers(std::FILE* in, std::span<double> fields)
+{
+    int stored = 0;
+    for (double& field : fields) {
+        if (stored > 0) {
+            const int c = std::getc(in);
+            if (c != ',') {
+                if (c != EOF) {
+                    std::ungetc(c, in);
+                }
+                return stored;
+            }
+        }
+        switch (scan_number(in, field)) {
+        case Scanned::end_of_input:
+            return stored == 0 ? EOF : stored;
+        case Scanned::no_number:
+            return stored;
+        case Scanned::number:
+            ++stored;
+        }
+    }
+    return stored;
+}
+
+} // namespace compound

@@ -1,0 +1,28 @@
+// Reading numbers the way the C library's formatted input reads "%lf,%lf,%lf",
+// with the same result on every platform and C runtime.
+//
+// Promise: scan_numbers consumes the same characters and stores the same
+// doubles, bit for bit, as the GNU C library's fscanf with the format "%lf"
+// repeated for each field and separated by literal commas; each number is
+// converted with std::from_chars, correctly rounded by the standard, rather
+// than by the runtime's own conversion, which not every runtime rounds
+// correctly.
+#pragma once
+
+#include <cstdio>
+#include <span>
+
+namespace compound {
+
+// Reads one number into each of `fields` in turn, a comma directly after each
+// number but the last. Stops at the first field that cannot be read, leaving
+// it and the fields after it unchanged, and pushes back the one character
+// that ended the reading, if any. Returns the number of fields stored, or EOF
+// if the input ended before the first one.
+//
+// A number is what the C conversion "%lf" takes: white space first, then an
+// optional sign and a decimal or hexadecimal floating constant, "inf",
+// "infinity" or "nan" in any case. The point is the decimal separator.
+int scan_numbers(std::FILE* in, std::span<double> fields);
+
+} // namespace compound
