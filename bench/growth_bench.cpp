@@ -55,24 +55,35 @@ void long_term(benchmark::State& state, double years, double rate)
 constexpr double longest_int_term = 2147483647;
 constexpr double infinite_term = std::numeric_limits<double>::infinity();
 
+struct LongTerm {
+    const char* name;
+    double years;
+    double rate;
+};
+
+// Long terms, each named for what ends it early.
+constexpr LongTerm long_terms[] = {
+    {"settles/rate:0", longest_int_term, 0.0},
+    {"settles/rate:1e-17", longest_int_term, 1e-17},
+    {"overflows/rate:0.05", longest_int_term, 0.05},
+    {"decays/rate:-0.05", longest_int_term, -0.05},
+    {"alternates/rate:-2", longest_int_term, -2.0},
+    {"runs/rate:1e-12", longest_int_term, 1e-12},
+    {"runs/rate:-1e-12", longest_int_term, -1e-12},
+    {"runs/rate:2^-52", longest_int_term, 0x1p-52},
+    {"bound/term:1e15/rate:1e-9", 1e15, 1e-9},
+    {"bound/term:inf/rate:1e-9", infinite_term, 1e-9},
+    {"runs/term:inf/rate:-1e-12", infinite_term, -1e-12},
+};
+
 BENCHMARK(bare_multiplications)->Unit(benchmark::kMillisecond);
 BENCHMARK(growth_without_shortcut)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(long_term, settles_rate_0, longest_int_term, 0.0);
-BENCHMARK_CAPTURE(long_term, settles_rate_1e - 17, longest_int_term, 1e-17);
-BENCHMARK_CAPTURE(long_term, overflows_rate_0 .05, longest_int_term, 0.05);
-BENCHMARK_CAPTURE(long_term, decays_rate_ - 0.05, longest_int_term, -0.05);
-BENCHMARK_CAPTURE(long_term, alternates_rate_ - 2, longest_int_term, -2.0);
-BENCHMARK_CAPTURE(long_term, runs_rate_1e - 12, longest_int_term, 1e-12);
-BENCHMARK_CAPTURE(long_term, runs_rate_ - 1e-12, longest_int_term, -1e-12);
-BENCHMARK_CAPTURE(long_term, runs_rate_2 ^ -52, longest_int_term, 0x1p-52);
-BENCHMARK_CAPTURE(long_term, bound_term_1e15_rate_1e - 9, 1e15, 1e-9);
-BENCHMARK_CAPTURE(long_term, bound_term_inf_rate_1e - 9, infinite_term, 1e-9);
-BENCHMARK_CAPTURE(long_term, runs_term_inf_rate_ - 1e-12, infinite_term, -1e-12)
-    ->Unit(benchmark::kMillisecond);
 
 // Keeps the time per period of the two chains, to report their ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
@@ -106,6 +117,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv)
 {
+    for (const LongTerm& term : long_terms) {
+        benchmark::RegisterBenchmark((std::string("long_term/") + term.name).c_str(), long_term,
+                                     term.years, term.rate);
+    }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
