@@ -61,9 +61,8 @@ struct Digits {
     std::array<char, kept_decimal_digits + 1> kept{};
     std::size_t count = 0;
     bool dropped_nonzero = false;
-    std::int64_t scale = 0;       // value = kept digits as a whole number * base^scale
-    bool any = false;             // a digit before the exponent
-    bool any_in_exponent = false; // a digit of the exponent
+    std::int64_t scale = 0; // value = kept digits as a whole number * base^scale
+    bool any = false;       // a digit before the exponent
     bool negative_exponent = false;
     std::int64_t exponent = 0;
 };
@@ -86,7 +85,6 @@ void add_digit(Digits& digits, int c, bool after_point)
 
 void add_exponent_digit(Digits& digits, int c)
 {
-    digits.any_in_exponent = true;
     digits.exponent = std::min(digits.exponent * 10 + (c - '0'), exponent_limit);
 }
 
@@ -100,11 +98,8 @@ double convert(Digits& digits)
         digits.kept[digits.count++] = '1';
         digits.scale -= digits.hexadecimal ? 4 : 1;
     }
-    std::int64_t power = digits.scale;
-    if (digits.any_in_exponent) {
-        power += digits.negative_exponent ? -digits.exponent : digits.exponent;
-    }
-    power = std::clamp(power, -exponent_limit, exponent_limit);
+    const std::int64_t exponent = digits.negative_exponent ? -digits.exponent : digits.exponent;
+    const std::int64_t power = std::clamp(digits.scale + exponent, -exponent_limit, exponent_limit);
 
     std::array<char, kept_decimal_digits + 1 + 1 + 20> text{};
     char* end = std::copy_n(digits.kept.data(), digits.count, text.data());
