@@ -22,11 +22,21 @@ void print(const char* who, int count, const Fields& fields, long position)
                  position);
 }
 
+// A stream of the first `size` bytes; fmemopen needs a buffer of at least one
+// byte, so an empty stream is that byte, read past.
+std::FILE* open_bytes(char* bytes, std::size_t size)
+{
+    std::FILE* in = fmemopen(bytes, size > 0 ? size : 1, "r");
+    if (size == 0) {
+        std::fgetc(in);
+    }
+    return in;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // fmemopen needs a buffer of at least one byte; the stream ends at `size`.
     static std::array<char, 1 << 16> bytes;
     if (size > bytes.size()) {
         return -1;
@@ -34,19 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy_n(data, size, bytes.data());
 
     Fields ours{unread, unread, unread};
-    std::FILE* in = fmemopen(bytes.data(), size > 0 ? size : 1, "r");
-    if (size == 0) {
-        std::fgetc(in); // an empty stream
-    }
+    std::FILE* in = open_bytes(bytes.data(), size);
     const int our_count = compound::scan_numbers(in, ours);
     const long our_position = std::ftell(in);
     std::fclose(in);
 
     Fields theirs{unread, unread, unread};
-    in = fmemopen(bytes.data(), size > 0 ? size : 1, "r");
-    if (size == 0) {
-        std::fgetc(in);
-    }
+    in = open_bytes(bytes.data(), size);
     const int their_count = std::fscanf(in, "%lf,%lf,%lf", &theirs[0], &theirs[1], &theirs[2]);
     const long their_position = std::ftell(in);
     std::fclose(in);
