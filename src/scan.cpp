@@ -8,7 +8,7 @@
 // 800 significant decimal digits (32 hexadecimal ones) only whether any
 // later digit is nonzero can change the rounding, since no double and no
 // point halfway between two doubles needs more; that is kept as one more
-// nonzero digit, and the digits dropped before the point shift the exponent.
+// nonzero digit, and the digits dropped before the point shift the power.
 #include "scan.hpp"
 
 #include <algorithm>
@@ -39,7 +39,15 @@ int lower(int c)
     return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
 }
 
-// Takes the characters of `word` in any case; false at the first that differs.
+void put_back(int c, std::FILE* in)
+{
+    if (c != EOF) {
+        std::ungetc(c, in);
+    }
+}
+
+// Takes the characters of `word` in any case; false at the first that
+// differs, which is taken too.
 bool take_word(std::FILE* in, const char* word)
 {
     for (; *word != '\0'; ++word) {
@@ -50,56 +58,102 @@ bool take_word(std::FILE* in, const char* word)
     return true;
 }
 
+// The words, from their first letter `c`: "nan", "inf" or "infinity".
+bool scan_word(std::FILE* in, int c, double& magnitude)
+{
+    if (lower(c) == 'n') {
+        magnitude = std::numeric_limits<double>::quiet_NaN();
+        return take_word(in, "an");
+    }
+    magnitude = std::numeric_limits<double>::infinity();
+    if (!take_word(in, "nf")) {
+        return false;
+    }
+    c = std::getc(in);
+    if (lower(c) == 'i') {
+        return take_word(in, "nity");
+    }
+    put_back(c, in);
+    return true;
+}
+
 // The digits of a number as they arrive: the significant ones kept, with the
 // power of the base (ten, or two for hexadecimal) that scales them.
 constexpr std::size_t kept_decimal_digits = 800;
 constexpr std::size_t kept_hex_digits = 32;
-constexpr std::int64_t exponent_limit = 1'000'000; // far beyond every finite double
+constexpr std::int64_t power_limit = 1'000'000; // far beyond every finite double
 
 struct Digits {
     bool hexadecimal = false;
+    bool any = false;   // a digit, before or after the point
+    bool point = false; // the point has been taken
     std::array<char, kept_decimal_digits + 1> kept{};
     std::size_t count = 0;
     bool dropped_nonzero = false;
-    std::int64_t scale = 0; // value = kept digits as a whole number * base^scale
-    bool any = false;       // a digit before the exponent
-    bool negative_exponent = false;
-    std::int64_t exponent = 0;
+    std::int64_t power = 0; // value = kept digits as a whole number * base^power
 };
 
-void add_digit(Digits& digits, int c, bool after_point)
+void add_digit(Digits& digits, int c)
 {
     const std::size_t limit = digits.hexadecimal ? kept_hex_digits : kept_decimal_digits;
     const int step = digits.hexadecimal ? 4 : 1; // one digit is worth base^step
     digits.any = true;
     if (digits.count == 0 && c == '0') {
-        digits.scale -= after_point ? step : 0; // a leading zero
+        digits.power -= digits.point ? step : 0; // a leading zero
     } else if (digits.count < limit) {
         digits.kept[digits.count++] = static_cast<char>(c);
-        digits.scale -= after_point ? step : 0;
+        digits.power -= digits.point ? step : 0;
     } else {
         digits.dropped_nonzero |= c != '0';
-        digits.scale += after_point ? 0 : step;
+        digits.power += digits.point ? 0 : step;
     }
 }
 
-void add_exponent_digit(Digits& digits, int c)
+// The digits and the point, from `c` on; returns the first character that
+// continues neither.
+int scan_digits(std::FILE* in, int c, Digits& digits)
 {
-    digits.exponent = std::min(digits.exponent * 10 + (c - '0'), exponent_limit);
+    for (;; c = std::getc(in)) {
+        if (is_digit(c) || (digits.hexadecimal && is_hex_digit(c))) {
+            add_digit(digits, c);
+        } else if (c == '.' && !digits.point) {
+            digits.point = true;
+        } else {
+            return c;
+        }
+    }
 }
 
-// The value of the digits, rounded to nearest by std::from_chars.
-double convert(Digits& digits)
+// The written exponent after its 'e' or 'p': an optional sign and decimal
+// digits, none of them needed, so that "1e" and "1e+" read as 1. Returns the
+// first character that does not continue it.
+int scan_exponent(std::FILE* in, std::int64_t& exponent)
+{
+    int c = std::getc(in);
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        c = std::getc(in);
+    }
+    std::int64_t magnitude = 0;
+    for (; is_digit(c); c = std::getc(in)) {
+        magnitude = std::min(magnitude * 10 + (c - '0'), power_limit);
+    }
+    exponent = negative ? -magnitude : magnitude;
+    return c;
+}
+
+// The value of the digits times base^exponent, rounded to nearest by
+// std::from_chars.
+double convert(Digits& digits, std::int64_t exponent)
 {
     if (digits.count == 0) {
         return 0;
     }
     if (digits.dropped_nonzero) {
         digits.kept[digits.count++] = '1';
-        digits.scale -= digits.hexadecimal ? 4 : 1;
+        digits.power -= digits.hexadecimal ? 4 : 1;
     }
-    const std::int64_t exponent = digits.negative_exponent ? -digits.exponent : digits.exponent;
-    const std::int64_t power = std::clamp(digits.scale + exponent, -exponent_limit, exponent_limit);
+    const std::int64_t power = std::clamp(digits.power + exponent, -power_limit, power_limit);
 
     std::array<char, kept_decimal_digits + 1 + 1 + 20> text{};
     char* end = std::copy_n(digits.kept.data(), digits.count, text.data());
@@ -117,6 +171,34 @@ double convert(Digits& digits)
     return value;
 }
 
+// A decimal or hexadecimal floating constant, from its first character `c`.
+// Nothing after the sign or the "0x" is no number; a point alone is no number
+// in decimal, and the zero before the "x" in hexadecimal.
+bool scan_numeral(std::FILE* in, int c, double& magnitude)
+{
+    Digits digits;
+    if (c == '0') {
+        c = std::getc(in);
+        if (lower(c) == 'x') {
+            digits.hexadecimal = true;
+            c = std::getc(in);
+        } else {
+            add_digit(digits, '0');
+        }
+    }
+    c = scan_digits(in, c, digits);
+    std::int64_t exponent = 0;
+    if (digits.any && lower(c) == (digits.hexadecimal ? 'p' : 'e')) {
+        c = scan_exponent(in, exponent);
+    }
+    put_back(c, in);
+    if (!digits.any && !(digits.hexadecimal && digits.point)) {
+        return false;
+    }
+    magnitude = convert(digits, exponent);
+    return true;
+}
+
 enum class Scanned { number, no_number, end_of_input };
 
 Scanned scan_number(std::FILE* in, double& value)
@@ -128,85 +210,16 @@ Scanned scan_number(std::FILE* in, double& value)
     if (c == EOF) {
         return Scanned::end_of_input;
     }
-
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
         c = std::getc(in);
-        if (c == EOF) {
-            return Scanned::no_number;
-        }
     }
-    const double sign = negative ? -1.0 : 1.0;
-
-    if (lower(c) == 'n') {
-        if (!take_word(in, "an")) {
-            return Scanned::no_number;
-        }
-        value = std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
-        return Scanned::number;
-    }
-    if (lower(c) == 'i') {
-        if (!take_word(in, "nf")) {
-            return Scanned::no_number;
-        }
-        c = std::getc(in);
-        if (lower(c) == 'i') {
-            if (!take_word(in, "nity")) {
-                return Scanned::no_number;
-            }
-        } else if (c != EOF) {
-            std::ungetc(c, in);
-        }
-        value = sign * std::numeric_limits<double>::infinity();
-        return Scanned::number;
-    }
-
-    Digits digits;
-    bool taken = false; // a character after the sign, or after "0x"
-    if (c == '0') {
-        c = std::getc(in);
-        if (lower(c) == 'x') {
-            digits.hexadecimal = true;
-            c = std::getc(in);
-        } else {
-            add_digit(digits, '0', false);
-            taken = true;
-        }
-    }
-    const int exponent_char = digits.hexadecimal ? 'p' : 'e';
-    bool point = false;
-    bool exponent = false;
-    bool after_exponent_char = false;
-    for (;; c = std::getc(in)) {
-        if (exponent && is_digit(c)) {
-            add_exponent_digit(digits, c);
-        } else if (!exponent && (is_digit(c) || (digits.hexadecimal && is_hex_digit(c)))) {
-            add_digit(digits, c, point);
-        } else if (after_exponent_char && (c == '-' || c == '+')) {
-            digits.negative_exponent = c == '-';
-        } else if (digits.any && !exponent && lower(c) == exponent_char) {
-            exponent = true;
-            after_exponent_char = true;
-            taken = true;
-            continue;
-        } else if (!point && !exponent && c == '.') {
-            point = true;
-        } else {
-            if (c != EOF) {
-                std::ungetc(c, in);
-            }
-            break;
-        }
-        taken = true;
-        after_exponent_char = false;
-    }
-
-    // Nothing after the sign or the "0x" is no number; a point alone reads as
-    // nothing in decimal, and as the zero before the "x" in hexadecimal.
-    if (!taken || (!digits.hexadecimal && !digits.any)) {
+    double magnitude = 0;
+    const bool word = lower(c) == 'n' || lower(c) == 'i';
+    if (!(word ? scan_word(in, c, magnitude) : scan_numeral(in, c, magnitude))) {
         return Scanned::no_number;
     }
-    value = sign * convert(digits);
+    value = std::copysign(magnitude, negative ? -1.0 : 1.0);
     return Scanned::number;
 }
 
@@ -219,9 +232,7 @@ int scan_numbers(std::FILE* in, std::span<double> fields)
         if (stored > 0) {
             const int c = std::getc(in);
             if (c != ',') {
-                if (c != EOF) {
-                    std::ungetc(c, in);
-                }
+                put_back(c, in);
                 return stored;
             }
         }

@@ -16,9 +16,13 @@ namespace compound {
 
 // Reads one number into each of `fields` in turn, a comma directly after each
 // number but the last. Stops at the first field that cannot be read, leaving
-// it and the fields after it unchanged, and pushes back the one character
-// that ended the reading, if any. Returns the number of fields stored, or EOF
-// if the input ended before the first one.
+// it and the fields after it unchanged. Returns the number of fields stored,
+// or EOF if the input ended before the first one.
+//
+// The character that ends a number, or that is not the comma expected, is
+// pushed back and left unread. A word broken part way is the exception, as in
+// the C library: the character that breaks it is taken with it, so that
+// "infin,2,3" stores nothing and leaves "2,3" unread.
 //
 // A number is what the C conversion "%lf" takes: white space first, then an
 // optional sign and a decimal or hexadecimal floating constant, "inf",
