@@ -25,8 +25,11 @@ double grow(double factor, double step, std::uint64_t periods) noexcept;
 double growth(double years, double rate) noexcept;
 
 // The number of periods after which a normal, finite, positive `factor`,
-// multiplied by `step` > 1 each period, has certainly overflowed to infinity:
-// never fewer than it takes, at most a millionth more (plus a few periods).
+// multiplied by `step` > 1 each period, has certainly overflowed to infinity.
+// Never fewer than it takes; for a step of 1 + 2^-33 or more, at most a
+// millionth more, plus a period. Nearer one, the rounding that the bound
+// allows for in every period is a larger share of the growth: at 1 + 2^-52 it
+// is up to twice the periods it takes.
 std::uint64_t periods_to_overflow(double factor, double step) noexcept;
 
 } // namespace compound

@@ -1,0 +1,18 @@
+/* The growth factor the plain way: `factor` multiplied by `step` once for each
+ * of `periods` periods, each product rounded on its own, and nothing else.
+ * The reference that the fast growth factor is checked and timed against, in
+ * the unit tests, the fuzz target and the benchmarks; C and C++ alike. */
+#ifndef COMPOUND_PER_PERIOD_H
+#define COMPOUND_PER_PERIOD_H
+
+#include <stdint.h>
+
+static inline double per_period(double factor, double step, uint64_t periods)
+{
+    for (; periods > 0; --periods) {
+        factor *= step;
+    }
+    return factor;
+}
+
+#endif
