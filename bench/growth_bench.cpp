@@ -2,6 +2,7 @@
 // against a bare chain of as many dependent multiplications, and whole long
 // terms that settle, overflow or take runs.
 #include "growth.hpp"
+#include "per_period.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,20 +16,12 @@ namespace {
 
 constexpr std::uint64_t chain_periods = 10'000'000;
 
-double bare_chain(double factor, double step, std::uint64_t periods)
-{
-    for (; periods > 0; --periods) {
-        factor *= step;
-    }
-    return factor;
-}
-
 void bare_multiplications(benchmark::State& state)
 {
     double step = 1 + 1e-7;
     for (auto _ : state) {
         benchmark::DoNotOptimize(step);
-        benchmark::DoNotOptimize(bare_chain(step, step, chain_periods - 1));
+        benchmark::DoNotOptimize(per_period(step, step, chain_periods - 1));
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * chain_periods));
 }
@@ -102,9 +95,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
         const auto bare = seconds_.find("bare_multiplications");
         const auto growth = seconds_.find("growth_without_shortcut");
         if (bare != seconds_.end() && growth != seconds_.end()) {
-            const double per_period = 1e9 / static_cast<double>(chain_periods);
+            const double ns_per_period = 1e9 / static_cast<double>(chain_periods);
             std::printf("\nns per period: growth %.3f, bare multiplications %.3f, ratio %.3f\n",
-                        growth->second * per_period, bare->second * per_period,
+                        growth->second * ns_per_period, bare->second * ns_per_period,
                         growth->second / bare->second);
         }
     }

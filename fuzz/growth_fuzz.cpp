@@ -2,6 +2,7 @@
 // terms through the fast code, checked bit for bit against the plain loop.
 // Steps near one, where the runs and the overflow bound work, are built often.
 #include "growth.hpp"
+#include "per_period.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,14 +15,6 @@
 namespace {
 
 constexpr std::uint64_t longest_term = 300'000;
-
-double per_period(double factor, double step, std::uint64_t periods)
-{
-    for (; periods > 0; --periods) {
-        factor *= step;
-    }
-    return factor;
-}
 
 // Which of two NaNs a product carries is the hardware's choice, not the
 // code's; any other difference is a fault.
