@@ -3,11 +3,14 @@
 # packed as a ZIP.
 include(GNUInstallDirs)
 
+# The manual page carries the version from project().
+configure_file(man/compound.1.in compound.1 @ONLY)
+
 install(TARGETS compound RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
     install(FILES README.md LICENSE DESTINATION .)
 else()
-    install(FILES man/compound.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${PROJECT_BINARY_DIR}/compound.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 endif()
