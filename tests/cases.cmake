@@ -1,7 +1,8 @@
 # The program's behaviour as a user sees it: one row per run, the bytes given on
 # standard input and the exact bytes expected on standard output. Every row also
 # expects exit status 0 and nothing on standard error, except the rows of
-# write_failure, which expect exit status 1 and a one-line message instead.
+# write_failure and read_failure, which expect exit status 1, a one-line
+# message and nothing delivered on standard output.
 #
 #    name                   standard input                    standard output
 
@@ -50,6 +51,9 @@ case(hexadecimal            "0x3E8,0x3,0x1.999999999999ap-5"  "1157.63")
 case(infinity_words         "-Infinity,1,0"                   "-inf")
 case(infinite_money         "INF,3,0.05"                      "inf")
 case(nan_money              "NaN,3,0.05"                      "nan")
+case(minus_nan_money        "-nan,3,0.05"                     "nan")
+case(infinity_times_zero    "inf,3,-1"                        "nan")
+case(zero_times_infinity    "0,1,inf"                         "nan")
 case(above_largest          "1e400,1,0"                       "inf")
 case(below_smallest         "-1e-400,1,0"                     "-0.00")
 case(incomplete_exponent    "1000e+,3,0.05"                   "1157.63")
@@ -88,3 +92,4 @@ case(runs_onto_powers_of_2  "1e16,9007199254740992,-0x1p-52"  "1562499999999999.
 case(runs_across_a_binade   "1000000000000,1000000000,-0.000000001" "367879451391.85")
 
 write_failure(full_output   "1000,3,0.05")
+read_failure(directory_input)
