@@ -144,6 +144,14 @@ int scan_exponent(std::FILE* in, std::int64_t& exponent)
 
 // The value of the digits times base^exponent, rounded to nearest by
 // std::from_chars.
+//
+// A decimal goes to it with at least 20 significant digits, zeros appended,
+// which no conversion takes its shortcut for: a short decimal may be
+// converted as a product or quotient of two doubles, and a C++ library built
+// for the x87 unit of 32-bit x86 rounds that twice. With more digits than a
+// 64-bit whole number holds, the conversion works on whole numbers alone.
+constexpr std::size_t least_decimal_digits = 20;
+
 double convert(Digits& digits, std::int64_t exponent)
 {
     if (digits.count == 0) {
@@ -152,6 +160,9 @@ double convert(Digits& digits, std::int64_t exponent)
     if (digits.dropped_nonzero) {
         digits.kept[digits.count++] = '1';
         digits.power -= digits.hexadecimal ? 4 : 1;
+    }
+    for (; !digits.hexadecimal && digits.count < least_decimal_digits; --digits.power) {
+        digits.kept[digits.count++] = '0';
     }
     const std::int64_t power = std::clamp(digits.power + exponent, -power_limit, power_limit);
 

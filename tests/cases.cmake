@@ -22,6 +22,13 @@ case(thirty_periods         "1000,30,0.05"                    "4321.94")
 case(product_below_tie      "5000,3,0.01"                     "5151.50")
 case(product_below_tie_2    "5000,3,0.27"                     "10241.91")
 
+# Each product rounded once to binary64, never held at a wider precision first
+# (as the x87 unit of 32-bit x86 does): one period, a 64-period block and a
+# double rounding that lands on a tie.
+case(one_rounding_per_period "1e17,1,.1"                      "110000000000000016.00")
+case(one_rounding_per_block "4503599627370496,65,0.11"        "3976979896612359680.00")
+case(no_double_rounding     "4503599627370496,2,0.3227"       "7879206480115533.00")
+
 # Two decimals from the exact binary value, ties to even.
 case(tie_to_even_down       "0.125,1,0"                       "0.12")
 case(tie_to_even_up         "0.375,1,0"                       "0.38")
@@ -58,6 +65,8 @@ case(above_largest          "1e400,1,0"                       "inf")
 case(below_smallest         "-1e-400,1,0"                     "-0.00")
 case(incomplete_exponent    "1000e+,3,0.05"                   "1157.63")
 case(long_digits_above_tie  "9007199254740993.00000000000000000001,1,0" "9007199254740994.00")
+case(short_digits_above_2p53 "10375e22,1,0"                   "103749999999999991414259712.00")
+case(short_digits_above_2p53_2 "464290e20,1,0"                "46429000000000004292870144.00")
 case(digit_grouping         "1,000,3,0.05"                    "4.00")
 case(decimal_comma          "1000,5,0,05"                     "1000.00")
 case(text_after_rate        "1000,3,0.05xyz\n"                "1157.63")
