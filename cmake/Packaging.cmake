@@ -1,6 +1,8 @@
-# Installation and packages: on Linux the program and its manual page, packed
-# as a Debian package; on Windows the program with the README and the licence,
-# packed as a ZIP.
+# Installation and packages. On Linux the program, its manual page, the README
+# and the licence; on Windows the program with the README and the licence.
+# `cpack` packs them with cmake/pack.cmake, reproducibly: the Debian package
+# from a dynamic Linux build, a tarball from a static one, and the ZIP and the
+# MSI installer from the Windows build.
 include(GNUInstallDirs)
 
 # The manual page carries the version from project().
@@ -11,13 +13,15 @@ if(WIN32)
     install(FILES README.md LICENSE DESTINATION .)
 else()
     install(FILES ${PROJECT_BINARY_DIR}/compound.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-    install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+    install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
+
+set(COMPOUND_MAINTAINER "compound developers <maintainers@users.noreply.c-seed-f0e3735e.example>"
+    CACHE STRING "Who answers for the packages, as 'name <address>'")
 
 set(CPACK_PACKAGE_NAME compound)
 set(CPACK_PACKAGE_VENDOR "The compound developers")
-set(CPACK_PACKAGE_CONTACT "compound developers <maintainers@users.noreply.c-seed-f0e3735e.example>")
+set(CPACK_PACKAGE_CONTACT "${COMPOUND_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "compound reads a principal, a term in years and a yearly rate from standard\n"
@@ -25,24 +29,23 @@ set(CPACK_PACKAGE_DESCRIPTION
     "multiplication, and writes the grown amount with exactly two decimals to\n"
     "standard output.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
-set(CPACK_STRIP_FILES ON)
 
+set(CPACK_GENERATOR External)
+set(CPACK_EXTERNAL_ENABLE_STAGING ON)
+set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/pack.cmake)
+set(CPACK_COMPOUND_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_COMPOUND_STRIP ${CMAKE_STRIP})
 if(WIN32)
-    set(CPACK_GENERATOR ZIP)
-    set(CPACK_SYSTEM_NAME win64)
+    set(CPACK_COMPOUND_FORMAT windows)
+    set(CPACK_PACKAGE_FILE_NAME compound-${PROJECT_VERSION}-win64)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /)
+elseif(COMPOUND_STATIC)
+    set(CPACK_COMPOUND_FORMAT tarball)
+    set(CPACK_PACKAGE_FILE_NAME compound-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
+    set(CPACK_PACKAGING_INSTALL_PREFIX /)
 else()
-    set(CPACK_GENERATOR DEB)
+    set(CPACK_COMPOUND_FORMAT deb)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-    set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-    set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-    find_program(COMPOUND_DPKG_SHLIBDEPS dpkg-shlibdeps)
-    if(COMPOUND_DPKG_SHLIBDEPS)
-        set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    else()
-        set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
-    endif()
 endif()
 
 include(CPack)

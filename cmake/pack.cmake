@@ -1,0 +1,249 @@
+# Packs what CPack has staged (CPack's External generator runs this script), so
+# that the same sources give the same bytes whenever, wherever and under
+# whatever umask they are packed: every permission is set here, every time is
+# SOURCE_DATE_EPOCH (the last commit's time unless the caller gives one), and
+# every archive lists its files in name order with owner root.
+#
+# CPACK_COMPOUND_FORMAT says what to make of the staged tree:
+#   deb      the Debian package, from a tree staged under /usr
+#   tarball  <name>.tar.gz, the portable program with its manual page and documents
+#   windows  <name>.zip and <name>.msi, the Windows program and its documents
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY "${CPACK_COMPOUND_SOURCE_DIR}"
+        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
+endif()
+set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+set(ENV{TZ} UTC)
+set(ENV{LC_ALL} C)
+
+set(name "${CPACK_PACKAGE_FILE_NAME}")
+set(version "${CPACK_PACKAGE_VERSION}")
+set(work "${CPACK_TOPLEVEL_DIRECTORY}/pack")
+file(REMOVE_RECURSE "${work}")
+
+function(run)
+    execute_process(COMMAND ${ARGN} COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
+# A copy of the staged tree at `root`: directories and programs 0755, other
+# files 0644, the programs stripped of symbols and of the compiler's notes.
+function(copy_staged root)
+    file(MAKE_DIRECTORY "${root}")
+    file(COPY "${CPACK_TEMPORARY_DIRECTORY}/" DESTINATION "${root}")
+    file(CHMOD_RECURSE "${root}"
+        FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                              WORLD_READ WORLD_EXECUTE)
+    file(GLOB programs "${root}/bin/*" "${root}/*/bin/*")
+    foreach(program IN LISTS programs)
+        run("${CPACK_COMPOUND_STRIP}" --strip-all --remove-section=.comment
+            --remove-section=.note "${program}")
+        file(CHMOD "${program}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+                                            GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    endforeach()
+endfunction()
+
+# gzip -9n: no name, no time in the header.
+function(compress file)
+    run(gzip -9nf "${file}")
+endfunction()
+
+# Every file and directory below `root`, relative to it, in name order.
+function(list_tree root out)
+    file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE "${root}" "${root}/*")
+    list(SORT entries)
+    set(${out} "${entries}" PARENT_SCOPE)
+endfunction()
+
+function(pack_tarball)
+    copy_staged("${work}/${name}")
+    run(tar --create --file "${work}/${name}.tar" --directory "${work}" --format=gnu --sort=name
+        --mtime=@${epoch} --owner=0 --group=0 --numeric-owner "${name}")
+    compress("${work}/${name}.tar")
+    set(CPACK_EXTERNAL_BUILT_PACKAGES "${work}/${name}.tar.gz" PARENT_SCOPE)
+endfunction()
+
+# ---------------------------------------------------------------------------
+# The Debian package.
+
+# The copyright file in Debian's machine-readable format, from LICENSE: its
+# first line the copyright, the rest the licence text.
+function(write_copyright path)
+    file(STRINGS "${CPACK_COMPOUND_SOURCE_DIR}/LICENSE" lines)
+    list(POP_FRONT lines copyright)
+    string(REGEX REPLACE "^Copyright \\(c\\) " "" copyright "${copyright}")
+    list(POP_FRONT lines) # the blank line after it
+    set(text "")
+    foreach(line IN LISTS lines)
+        if(line STREQUAL "")
+            set(line ".")
+        endif()
+        string(APPEND text " ${line}\n")
+    endforeach()
+    file(WRITE "${path}"
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+        "Upstream-Name: compound\n\n"
+        "Files: *\nCopyright: ${copyright}\nLicense: ISC\n\n"
+        "License: ISC\n${text}")
+endfunction()
+
+function(write_changelog path)
+    string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+    file(WRITE "${path}"
+        "compound (${version}) unstable; urgency=medium\n\n"
+        "  * Release ${version}.\n\n"
+        " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
+    compress("${path}")
+endfunction()
+
+# What the program needs, as dpkg-shlibdeps finds it.
+function(shared_library_depends program out)
+    set(scratch "${CPACK_TOPLEVEL_DIRECTORY}/shlibdeps")
+    file(WRITE "${scratch}/debian/control" "Source: compound\n\nPackage: compound\nArchitecture: any\n")
+    execute_process(COMMAND dpkg-shlibdeps -O "${program}" WORKING_DIRECTORY "${scratch}"
+        OUTPUT_VARIABLE substvars COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCH "shlibs:Depends=([^\n]*)" _ "${substvars}")
+    set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
+
+# Installed-Size as dpkg-gencontrol counts it: each file in KiB, rounded up,
+# and each directory as one.
+function(installed_size root out)
+    list_tree("${root}" entries)
+    set(kib 0)
+    foreach(entry IN LISTS entries)
+        if(IS_DIRECTORY "${root}/${entry}")
+            math(EXPR kib "${kib} + 1")
+        else()
+            file(SIZE "${root}/${entry}" bytes)
+            math(EXPR kib "${kib} + (${bytes} + 1023) / 1024")
+        endif()
+    endforeach()
+    set(${out} ${kib} PARENT_SCOPE)
+endfunction()
+
+function(pack_deb)
+    set(root "${work}/root")
+    copy_staged("${root}")
+    set(doc "${root}/usr/share/doc/compound")
+    file(REMOVE "${doc}/LICENSE")
+    write_copyright("${doc}/copyright")
+    write_changelog("${doc}/changelog")
+    file(GLOB pages "${root}/usr/share/man/man*/*")
+    foreach(page IN LISTS pages)
+        compress("${page}")
+    endforeach()
+    file(WRITE "${root}/usr/share/lintian/overrides/compound"
+        "# The unfortified calls (memcpy, memmove, memset and the like) are those of the C++\n"
+        "# runtime, linked in from libstdc++.a, which is built without _FORTIFY_SOURCE, to\n"
+        "# spare every run the loading of libstdc++.so. compound's own code is built with it.\n"
+        "compound: hardening-no-fortify-functions [usr/bin/compound]\n")
+    file(CHMOD_RECURSE "${root}/usr/share" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                              WORLD_READ WORLD_EXECUTE)
+
+    execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE architecture
+        OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    shared_library_depends("${root}/usr/bin/compound" depends)
+    installed_size("${root}" size)
+    string(REPLACE "\n" "\n " description "${CPACK_PACKAGE_DESCRIPTION}")
+    file(WRITE "${root}/DEBIAN/control"
+        "Package: compound\nVersion: ${version}\nArchitecture: ${architecture}\n"
+        "Maintainer: ${CPACK_PACKAGE_CONTACT}\nInstalled-Size: ${size}\nDepends: ${depends}\n"
+        "Section: utils\nPriority: optional\n"
+        "Description: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n ${description}\n")
+    list_tree("${root}/usr" entries)
+    set(sums "")
+    foreach(entry IN LISTS entries)
+        if(NOT IS_DIRECTORY "${root}/usr/${entry}")
+            file(MD5 "${root}/usr/${entry}" md5)
+            string(APPEND sums "${md5}  usr/${entry}\n")
+        endif()
+    endforeach()
+    file(WRITE "${root}/DEBIAN/md5sums" "${sums}")
+    file(CHMOD_RECURSE "${root}/DEBIAN" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                              WORLD_READ WORLD_EXECUTE)
+
+    set(deb "${work}/compound_${version}_${architecture}.deb")
+    run(dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "${root}" "${deb}")
+    set(CPACK_EXTERNAL_BUILT_PACKAGES "${deb}" PARENT_SCOPE)
+endfunction()
+
+# ---------------------------------------------------------------------------
+# The Windows ZIP and the MSI installer.
+
+# The MSI: compound.exe under Program Files\compound\bin, that folder added to
+# the system PATH, and both removed again on uninstall. wixl makes the
+# database; the PATH entry (the Environment table and the actions that write
+# and remove it) is added afterwards, since wixl does not take it.
+function(pack_msi root msi)
+    # Codes: the upgrade code stays for every version, the product code is the
+    # version's own, and the package code that of these very contents.
+    set(space 6f1a4c52-2b9e-4d0a-9c71-3e58d0b7a214)
+    file(SHA256 "${root}/bin/compound.exe" program_hash)
+    string(UUID upgrade_code NAMESPACE ${space} NAME "upgrade" TYPE SHA1 UPPER)
+    string(UUID product_code NAMESPACE ${space} NAME "product ${version}" TYPE SHA1 UPPER)
+    string(UUID package_code NAMESPACE ${space} NAME "package ${version} ${program_hash}" TYPE SHA1 UPPER)
+    string(UUID program_guid NAMESPACE ${space} NAME "component program" TYPE SHA1 UPPER)
+    string(UUID documents_guid NAMESPACE ${space} NAME "component documents" TYPE SHA1 UPPER)
+    set(description "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}")
+    set(manufacturer "${CPACK_PACKAGE_VENDOR}")
+    configure_file("${CMAKE_CURRENT_LIST_DIR}/compound.wxs.in" "${work}/compound.wxs" @ONLY)
+    file(WRITE "${work}/Environment.idt"
+        "Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\n"
+        "PATH\t=-*PATH\t[~];[BINDIR]\tProgram\n")
+
+    # msitools stamp the MSI with the time they run, and wixl picks a random
+    # package code: they run at SOURCE_DATE_EPOCH, and the code is set after.
+    string(TIMESTAMP now "%Y-%m-%d %H:%M:%S" UTC)
+    set(at_epoch faketime "${now}")
+    execute_process(COMMAND ${at_epoch} wixl -a x64 -o "${msi}" "${work}/compound.wxs"
+        WORKING_DIRECTORY "${root}" COMMAND_ERROR_IS_FATAL ANY)
+    run(${at_epoch} msibuild "${msi}" -i "${work}/Environment.idt")
+    set(insert "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES")
+    run(${at_epoch} msibuild "${msi}" -q "${insert} ('RemoveEnvironmentStrings', 3300)")
+    run(${at_epoch} msibuild "${msi}" -q "${insert} ('WriteEnvironmentStrings', 5200)")
+    run(${at_epoch} msibuild "${msi}" -s "compound ${version}" "${manufacturer}" "x64\;1033"
+        "{${package_code}}")
+endfunction()
+
+function(pack_windows)
+    set(root "${work}/${name}")
+    copy_staged("${root}")
+    # The ZIP and the MSI's cabinet keep each file's time, in local time.
+    list_tree("${work}" entries)
+    foreach(entry IN LISTS entries)
+        run(touch -h -d @${epoch} "${work}/${entry}")
+    endforeach()
+    set(files "")
+    foreach(entry IN LISTS entries)
+        if(NOT IS_DIRECTORY "${work}/${entry}")
+            list(APPEND files "${entry}")
+        endif()
+    endforeach()
+    execute_process(COMMAND zip -X -D -q -9 "${name}.zip" ${files} WORKING_DIRECTORY "${work}"
+        COMMAND_ERROR_IS_FATAL ANY)
+    set(built "${work}/${name}.zip")
+    find_program(wixl wixl)
+    if(wixl)
+        pack_msi("${root}" "${work}/${name}.msi")
+        list(APPEND built "${work}/${name}.msi")
+    else()
+        message(WARNING "wixl (Debian package wixl) is missing: no MSI")
+    endif()
+    set(CPACK_EXTERNAL_BUILT_PACKAGES "${built}" PARENT_SCOPE)
+endfunction()
+
+if(CPACK_COMPOUND_FORMAT STREQUAL "deb")
+    pack_deb()
+elseif(CPACK_COMPOUND_FORMAT STREQUAL "tarball")
+    pack_tarball()
+elseif(CPACK_COMPOUND_FORMAT STREQUAL "windows")
+    pack_windows()
+else()
+    message(FATAL_ERROR "unknown package format [${CPACK_COMPOUND_FORMAT}]")
+endif()
