@@ -38,8 +38,9 @@ struct Term {
 
 // Exact factors: where a power function gets the last bits wrong, where the
 // term is beyond a 32-bit period counter, and long terms that only shortcuts
-// finish in time. The terms of over 2^53 periods were checked against an
-// exact model of each product, the 10^9 periods against the plain loop.
+// finish in time (the case table pins more, through the program). The terms
+// of 2^60 and more periods were checked against an exact model of each
+// product.
 TEST(Growth, PinsExactFactors)
 {
     const Term terms[] = {
@@ -53,19 +54,13 @@ TEST(Growth, PinsExactFactors)
         {inf, -0.05, 0x0.0000000000009p-1022},                  // decays to a fixed tiny value
         {inf, -1, 0},                                           //
         {1e30, 1e-17, 1},                                       // 1 + rate rounds to 1
-        {0x1p53, 0x1p-52, 0x1.8p+2},                            // runs up to the edges of windows
-        {0x1p53, -0x1p-52, 0x1.3fffffffffffdp-3},               // runs down onto powers of two
-        {1e9, -1e-9, 0x1.78b5641264cdp-2},                      // many runs, across a binade
         {1e30, -1e-15, 0x0.1c71c71c71c71p-1022},                // runs until settled
-        {1e15, 1e-9, inf},                                      // certain overflow
         {0x1.8p61, 0x1p-52, inf},                               // the first period that overflows
         {0x1.7ffffffffffffp61, 0x1p-52, 0x1.ffffffffffcp+1023}, // 512 before it
         {inf, -1e-12, 0x0.000746afb4f7p-1022}, // runs down to where a period rounds back
         {inf, -2, nan},                        // alternates for ever
         {inf, -inf, nan},                      //
-        {1e30, -inf, inf},                     // an even number of periods
-        {1e30, nan, nan},                      // settles on NaN at once
-        {3, -nan, nan},                        //
+        {3, -nan, nan},                        // NaN at once
         {1, 0.05, 1.05},                       // one period at or below 1 year
         {0.5, 0.05, 1.05},                     //
         {0, 0.05, 1.05},                       //
