@@ -174,7 +174,8 @@ struct NearOne {
 NearOne near_one(double step) noexcept
 {
     const bool rising = step > 1;
-    return {rising, rising ? fraction_of(step) : implicit_bit - fraction_of(step), rising ? 52 : 53};
+    return {rising, rising ? fraction_of(step) : implicit_bit - fraction_of(step),
+            rising ? 52 : 53};
 }
 
 struct Run {

@@ -11,8 +11,9 @@
 // Each product is rounded once, to binary64. A build that evaluates doubles at
 // a wider precision, as the x87 unit of 32-bit x86 does without SSE math,
 // rounds twice and gives other digits, so it is refused.
-static_assert(FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1,
-              "double arithmetic must be evaluated in binary64 (on 32-bit x86: -msse2 -mfpmath=sse)");
+static_assert(
+    FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1,
+    "double arithmetic must be evaluated in binary64 (on 32-bit x86: -msse2 -mfpmath=sse)");
 
 namespace compound {
 
