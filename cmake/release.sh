@@ -67,7 +67,12 @@ check "the aarch64 tarball's program" \
 # The MSI under Wine, in a new Windows of its own: installed, compound.exe
 # runs from the PATH alone in a new process and a folder of its own;
 # uninstalled, neither it nor its PATH entry is left.
+# Its server is started first and told to stay: one that a Wine program starts
+# by itself leaves when no program is left, and a program started as it
+# leaves fails.
 export WINEPREFIX="$scratch/wine"
+mkdir "$WINEPREFIX"
+wineserver --persistent=60 > "$scratch/wineserver.log" 2>&1
 wineboot --init > "$scratch/wineboot.log" 2>&1
 msi=$(winepath --windows "${packages[4]}")
 installed=$(winepath --unix 'C:\Program Files\compound\bin\compound.exe')
