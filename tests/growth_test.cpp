@@ -130,11 +130,10 @@ TEST(Grow, TakesRunsUpToEveryEdge)
         double start;
     } starts[] = {
         {1 + 0x1p-52, 0x1.7fffffffffffcp+0},    // moves of 1 up to a tie at 1.5
-        {1 + 0x1p-52, 0x1.8000000000004p+0},    // moves of 2 after it
         {1 + 0x1p-52, 0x1.ffffffffffff0p+0},    // into the next binade
         {1 + 0x1p-52, 0x1.fffffffffff80p+1023}, // into infinity
         {1 + 0x1p-52, 0x0.ffffffffffff0p-1022}, // from the subnormals to the normals
-        {1 + 0x3p-52, 0x1.2aaaaaaaaaaa0p+0},    // up to a window's edge, rounded down
+        {1 + 0x1p-28, 0x1.000000dfffff6p+0},    // rounded up, to a tie at the window's edge
         {1 + 0x1p-28, 0x1.0000000000000p+0},    // the largest step that takes runs
         {1 + 0x1p-28, 0x1.fffffff000000p+0},    //
         {1 + 0x1p-28, 0x0.0000001000000p-1022}, //
@@ -142,6 +141,7 @@ TEST(Grow, TakesRunsUpToEveryEdge)
         {1 - 0x1p-52, 0x1.0000000000004p+0},    // onto it
         {1 - 0x1p-52, 0x1.0000000000004p-1022}, // into the subnormals
         {1 - 0x3p-53, 0x1.aaaaaaaaaaab0p+0},    // down to a window's edge, rounded up
+        {1 - 0x1p-28, 0x1.000001200000ap+0},    // rounded down, to a tie at the window's edge
         {1 - 0x1p-28, 0x1.0000008000000p+0},    // the largest step that takes runs
         {1 - 0x1p-28, 0x1.0000008000000p-1022}, //
         {1 - 0x1p-28, 0x0.0000008000028p-1022}, // down to a tie that settles
