@@ -28,15 +28,20 @@ function(run)
     execute_process(COMMAND ${ARGN} COMMAND_ERROR_IS_FATAL ANY)
 endfunction()
 
+# Directories below and at `root` 0755, files 0644.
+function(set_plain_permissions root)
+    file(CHMOD_RECURSE "${root}"
+        FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                              WORLD_READ WORLD_EXECUTE)
+endfunction()
+
 # A copy of the staged tree at `root`: directories and programs 0755, other
 # files 0644, the programs stripped of symbols and of the compiler's notes.
 function(copy_staged root)
     file(MAKE_DIRECTORY "${root}")
     file(COPY "${CPACK_TEMPORARY_DIRECTORY}/" DESTINATION "${root}")
-    file(CHMOD_RECURSE "${root}"
-        FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
-        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                              WORLD_READ WORLD_EXECUTE)
+    set_plain_permissions("${root}")
     file(GLOB programs "${root}/bin/*" "${root}/*/bin/*")
     foreach(program IN LISTS programs)
         run("${CPACK_COMPOUND_STRIP}" --strip-all --remove-section=.comment
@@ -51,9 +56,14 @@ function(compress file)
     run(gzip -9nf "${file}")
 endfunction()
 
-# Every file and directory below `root`, relative to it, in name order.
+# Every file below `root`, and with DIRECTORIES every directory too, relative
+# to it, in name order.
 function(list_tree root out)
-    file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE "${root}" "${root}/*")
+    set(directories false)
+    if(DIRECTORIES IN_LIST ARGN)
+        set(directories true)
+    endif()
+    file(GLOB_RECURSE entries LIST_DIRECTORIES ${directories} RELATIVE "${root}" "${root}/*")
     list(SORT entries)
     set(${out} "${entries}" PARENT_SCOPE)
 endfunction()
@@ -112,7 +122,7 @@ endfunction()
 # Installed-Size as dpkg-gencontrol counts it: each file in KiB, rounded up,
 # and each directory as one.
 function(installed_size root out)
-    list_tree("${root}" entries)
+    list_tree("${root}" entries DIRECTORIES)
     set(kib 0)
     foreach(entry IN LISTS entries)
         if(IS_DIRECTORY "${root}/${entry}")
@@ -141,9 +151,7 @@ function(pack_deb)
         "# runtime, linked in from libstdc++.a, which is built without _FORTIFY_SOURCE, to\n"
         "# spare every run the loading of libstdc++.so. compound's own code is built with it.\n"
         "compound: hardening-no-fortify-functions [usr/bin/compound]\n")
-    file(CHMOD_RECURSE "${root}/usr/share" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
-        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                              WORLD_READ WORLD_EXECUTE)
+    set_plain_permissions("${root}/usr/share")
 
     execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE architecture
         OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
@@ -155,18 +163,14 @@ function(pack_deb)
         "Maintainer: ${CPACK_PACKAGE_CONTACT}\nInstalled-Size: ${size}\nDepends: ${depends}\n"
         "Section: utils\nPriority: optional\n"
         "Description: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n ${description}\n")
-    list_tree("${root}/usr" entries)
+    list_tree("${root}/usr" files)
     set(sums "")
-    foreach(entry IN LISTS entries)
-        if(NOT IS_DIRECTORY "${root}/usr/${entry}")
-            file(MD5 "${root}/usr/${entry}" md5)
-            string(APPEND sums "${md5}  usr/${entry}\n")
-        endif()
+    foreach(file IN LISTS files)
+        file(MD5 "${root}/usr/${file}" md5)
+        string(APPEND sums "${md5}  usr/${file}\n")
     endforeach()
     file(WRITE "${root}/DEBIAN/md5sums" "${sums}")
-    file(CHMOD_RECURSE "${root}/DEBIAN" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
-        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                              WORLD_READ WORLD_EXECUTE)
+    set_plain_permissions("${root}/DEBIAN")
 
     set(deb "${work}/compound_${version}_${architecture}.deb")
     run(dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "${root}" "${deb}")
@@ -215,16 +219,11 @@ function(pack_windows)
     set(root "${work}/${name}")
     copy_staged("${root}")
     # The ZIP and the MSI's cabinet keep each file's time, in local time.
-    list_tree("${work}" entries)
+    list_tree("${work}" entries DIRECTORIES)
     foreach(entry IN LISTS entries)
         run(touch -h -d @${epoch} "${work}/${entry}")
     endforeach()
-    set(files "")
-    foreach(entry IN LISTS entries)
-        if(NOT IS_DIRECTORY "${work}/${entry}")
-            list(APPEND files "${entry}")
-        endif()
-    endforeach()
+    list_tree("${work}" files)
     execute_process(COMMAND zip -X -D -q -9 "${name}.zip" ${files} WORKING_DIRECTORY "${work}"
         COMMAND_ERROR_IS_FATAL ANY)
     set(built "${work}/${name}.zip")
