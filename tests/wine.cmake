@@ -1,13 +1,11 @@
 # Starts Wine before the cases and stops it after them, in a prefix of the
 # build tree's own (PREFIX).
 #
-# A server that a Wine program starts by itself leaves as soon as no program
-# is left running, a few seconds after the prefix is booted; a case that
-# starts while it leaves fails with "wine client error", and every later case
-# waits seconds for a new one. So "start" starts the server first, told to
-# stay a minute after its last program, then boots the prefix, so that no
-# case sees Wine's start-up messages. "stop" stops it after the last case;
-# the minute is for a run interrupted before then. Output goes to LOG: a pipe
+# The server that a Wine program starts by itself leaves soon after no
+# program is left, and a case started as it leaves fails ("wine client
+# error"). So "start" starts the server first, to stay a minute after its
+# last program, then boots the prefix, so that no case sees Wine's start-up
+# messages; "stop" stops it after the last case. Output goes to LOG: a pipe
 # held open by the server would never reach its end.
 #
 #   cmake -DACTION=start|stop -DWINE=wine -DPREFIX=dir -DLOG=file -P wine.cmake
@@ -24,8 +22,8 @@ function(run what)
     endif()
 endfunction()
 
-# Stops the prefix's server, if one runs, and waits until it has gone: also
-# before a start, since a server left by an earlier run keeps its own timing.
+# Stops the prefix's server, if one runs: also before a start, since one left
+# by an interrupted run keeps its own timing.
 execute_process(COMMAND "${wineserver}" --kill OUTPUT_QUIET ERROR_QUIET)
 execute_process(COMMAND "${wineserver}" --wait OUTPUT_QUIET ERROR_QUIET)
 
