@@ -219,14 +219,14 @@ Run size_run(std::uint64_t binade, std::uint64_t m, NearOne step) noexcept
     const Wide product = multiply_wide(m, step.k);
     const std::uint64_t whole = (product.high << (64 - step.shift)) | (product.low >> step.shift);
     const std::uint64_t remainder = product.low & (2 * half - 1);
-    const std::uint64_t d = whole + (remainder > half ? 1 : 0);
+    const bool rounded_up = remainder > half;
+    const std::uint64_t d = whole + (rounded_up ? 1 : 0);
     if (remainder == half || d == 0) {
         return {0, d};
     }
     const std::uint64_t moves = d * step.k;
     assert(moves < half);
 
-    const bool rounded_up = remainder > half;
     const std::uint64_t to_edge = step.rising ? (rounded_up ? 3 * half : half) - remainder
                                               : remainder + half - (rounded_up ? 2 * half : 0);
     const std::uint64_t in_window = (to_edge + moves - 1) / moves;
