@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -19,12 +18,9 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr std::uint64_t long_term = std::uint64_t{1} << 62;
 
-// Bit for bit, except that any NaN matches any NaN: which one a product
-// carries is the processor's choice.
 ::testing::AssertionResult same(double expected, double actual)
 {
-    if (std::bit_cast<std::uint64_t>(expected) == std::bit_cast<std::uint64_t>(actual) ||
-        (std::isnan(expected) && std::isnan(actual))) {
+    if (same_factor(expected, actual)) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure() << std::hexfloat << actual << ", expected " << expected;
