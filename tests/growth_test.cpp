@@ -32,44 +32,48 @@ struct Term {
     double factor;
 };
 
-// Exact factors: where a power function gets the last bits wrong, where the
-// term is beyond a 32-bit period counter, and long terms that only shortcuts
-// finish in time (the case table pins more, through the program). The terms
-// of 2^60 and more periods were checked against an exact model of each
-// product.
+// Exact factors, where the last bits are what a power function would get wrong,
+// and long terms that only shortcuts finish in time (those of 2^60 periods and
+// more checked against an exact model of each product).
 TEST(Growth, PinsExactFactors)
 {
     const Term terms[] = {
         {3, 0.05, 0x1.285a1cac08313p+0}, // 1000 of it is 1157.6250000000002
         {3, 0.01, 0x1.07c1ce6c093d9p+0}, // a correctly rounded power ends ...3dap+0
         {2.5, 0.05, 0x1.285a1cac08313p+0},
-        {2147483648.0, -2, 1},                                  // even
-        {2147483649.0, -2, -1},                                 // and odd
-        {0x1p70, -3, inf},                                      // settled magnitude, even count
-        {inf, 0.05, inf},                                       // overflows and stays there
-        {inf, -0.05, 0x0.0000000000009p-1022},                  // decays to a fixed tiny value
-        {inf, -1, 0},                                           //
+        {2147483648.0, -2, 1},                 // beyond a 32-bit counter, even
+        {2147483649.0, -2, -1},                // and odd
+        {0x1p70, -3, inf},                     // 2^70 periods: settled magnitude, even count
+        {inf, 0.05, inf},                      // overflows and stays there
+        {inf, -0.05, 0x0.0000000000009p-1022}, // decays to a fixed tiny value
+        {inf, -1, 0},
         {1e30, 1e-17, 1},                                       // 1 + rate rounds to 1
         {1e30, -1e-15, 0x0.1c71c71c71c71p-1022},                // runs until settled
         {0x1.8p61, 0x1p-52, inf},                               // the first period that overflows
         {0x1.7ffffffffffffp61, 0x1p-52, 0x1.ffffffffffcp+1023}, // 512 before it
         {inf, -1e-12, 0x0.000746afb4f7p-1022}, // runs down to where a period rounds back
-        {inf, -2, nan},                        // alternates for ever
-        {inf, -inf, nan},                      //
-        {3, -nan, nan},                        // NaN at once
-        {1, 0.05, 1.05},                       // one period at or below 1 year
-        {0.5, 0.05, 1.05},                     //
-        {0, 0.05, 1.05},                       //
-        {-0.0, 0.05, 1.05},                    //
-        {-3, 0.05, 1.05},                      //
-        {-inf, 0.05, 1.05},                    //
-        {nan, 0.05, 1.05},                     //
-        {0x1p-1074, 0.05, 1.05},               //
-        {1.0000001, 0.05, 1.05 * 1.05},        // a fraction above 1 is a second one
     };
     for (const Term& t : terms) {
-        EXPECT_TRUE(same(t.factor, growth(t.years, t.rate))) << t.years << " years at " << t.rate;
+        EXPECT_TRUE(same(t.factor, growth(t.years, t.rate))) << t.years << ", " << t.rate;
     }
+}
+
+TEST(Growth, AppliesOnePeriodAtOrBelowOne)
+{
+    for (const double years : {1.0, 0.5, 0.0, -0.0, -3.0, -inf, nan, 0x1p-1074}) {
+        EXPECT_TRUE(same(1.05, growth(years, 0.05))) << years;
+    }
+    EXPECT_TRUE(same(1.05 * 1.05, growth(1.0000001, 0.05)));
+}
+
+// A factor that ends alternating has no final value over an infinite term.
+TEST(Growth, InfiniteTermOfNegativeStepIsNan)
+{
+    for (const double rate : {-2.0, -3.0, -1.5, -inf}) {
+        EXPECT_TRUE(std::isnan(growth(inf, rate))) << rate;
+    }
+    EXPECT_TRUE(std::isnan(growth(3, nan)));
+    EXPECT_TRUE(std::isnan(growth(3, -nan)));
 }
 
 struct Grown {
