@@ -202,9 +202,11 @@ function(pack_msi root msi)
         "PATH\t=-*PATH\t[~];[BINDIR]\tProgram\n")
 
     # msitools stamp the MSI with the time they run, and wixl picks a random
-    # package code: they run at SOURCE_DATE_EPOCH, and the code is set after.
+    # package code: they run with the clock stopped at SOURCE_DATE_EPOCH
+    # (faketime -f; without it the clock runs on from there, and a slower run
+    # stamps a later second), and the code is set after.
     string(TIMESTAMP now "%Y-%m-%d %H:%M:%S" UTC)
-    set(at_epoch faketime "${now}")
+    set(at_epoch faketime -f "${now}")
     execute_process(COMMAND ${at_epoch} wixl -a x64 -o "${msi}" "${work}/compound.wxs"
         WORKING_DIRECTORY "${root}" COMMAND_ERROR_IS_FATAL ANY)
     run(${at_epoch} msibuild "${msi}" -i "${work}/Environment.idt")
