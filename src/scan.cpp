@@ -2,17 +2,21 @@
 // library's "%lf" does: it keeps taking them while they can continue a
 // number, pushes back the first one that cannot, and then converts the
 // longest prefix that is a whole number, so that "1e+" reads as 1. Only the
-// conversion differs: the digits go to std::from_chars.
+// conversion differs: decimals go to fast_float, hexadecimals to the exact
+// rounding below, both correctly rounded on every platform.
 //
 // A number may have any length, but no buffer grows with it. Past the first
-// 800 significant decimal digits (32 hexadecimal ones) only whether any
+// 800 significant decimal digits (16 hexadecimal ones) only whether any
 // later digit is nonzero can change the rounding, since no double and no
 // point halfway between two doubles needs more; that is kept as one more
 // nonzero digit, and the digits dropped before the point shift the power.
 #include "scan.hpp"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -78,16 +82,18 @@ bool scan_word(std::FILE* in, int c, double& magnitude)
 }
 
 // The digits of a number as they arrive: the significant ones kept, with the
-// power of the base (ten, or two for hexadecimal) that scales them.
+// power of the base (ten, or two for hexadecimal) that scales them. Sixteen
+// hexadecimal digits, the first nonzero, hold at least 61 significant bits:
+// a double's 53, the rounding bit, and more.
 constexpr std::size_t kept_decimal_digits = 800;
-constexpr std::size_t kept_hex_digits = 32;
+constexpr std::size_t kept_hex_digits = 16;
 constexpr std::int64_t power_limit = 1'000'000; // far beyond every finite double
 
 struct Digits {
     bool hexadecimal = false;
     bool any = false;   // a digit, before or after the point
     bool point = false; // the point has been taken
-    std::array<char, kept_decimal_digits + 1> kept{};
+    std::array<char, kept_decimal_digits> kept{};
     std::size_t count = 0;
     bool dropped_nonzero = false;
     std::int64_t power = 0; // value = kept digits as a whole number * base^power
@@ -142,43 +148,88 @@ int scan_exponent(std::FILE* in, std::int64_t& exponent)
     return c;
 }
 
-// The value of the digits times base^exponent, rounded to nearest by
-// std::from_chars.
-//
-// A decimal goes to it with at least 20 significant digits, zeros appended,
-// which no conversion takes its shortcut for: a short decimal may be
-// converted as a product or quotient of two doubles, and a C++ library built
-// for the x87 unit of 32-bit x86 rounds that twice. With more digits than a
-// 64-bit whole number holds, the conversion works on whole numbers alone.
-constexpr std::size_t least_decimal_digits = 20;
+// ---------------------------------------------------------------------------
+// Conversion to the nearest double, ties to even.
 
-double convert(Digits& digits, std::int64_t exponent)
+constexpr int stored_bits = 52;            // of a double's significand, below its leading bit
+constexpr std::int64_t top_power = 1023;   // of the leading bit of the largest finite double
+constexpr std::int64_t last_power = -1074; // of the last bit of the smallest subnormal
+constexpr std::uint64_t leading_bit = std::uint64_t{1} << stored_bits;
+
+// The double nearest to significand * 2^power, ties to even, for a nonzero
+// significand; `sticky` says that the value lies above that, by less than
+// 2^power (a nonzero digit was dropped), and so is never a tie.
+double nearest_double(std::uint64_t significand, std::int64_t power, bool sticky)
+{
+    const int width = std::bit_width(significand);
+    const std::int64_t top = power + width - 1; // the power of the leading bit
+    // The power of the last bit a double keeps: 53 bits down from the leading
+    // one, and none below the smallest subnormal's.
+    std::int64_t last = std::max(top - stored_bits, last_power);
+    std::uint64_t kept = 0;
+    if (last <= power) {
+        kept = significand << (power - last); // exact: at most 53 bits
+    } else {
+        const std::int64_t dropped = last - power;
+        if (dropped > width) {
+            return 0; // below half the smallest subnormal
+        }
+        // 1 <= dropped <= width <= 64.
+        const std::uint64_t half = std::uint64_t{1} << (dropped - 1);
+        const std::uint64_t rest = significand & (half - 1 + half);
+        kept = dropped == 64 ? 0 : significand >> dropped;
+        if (rest > half || (rest == half && (sticky || (kept & 1) != 0))) {
+            ++kept;
+        }
+        if (kept == 2 * leading_bit) { // rounded up into the next binade
+            kept = leading_bit;
+            ++last;
+        }
+    }
+    if (last + stored_bits > top_power) {
+        return std::numeric_limits<double>::infinity();
+    }
+    // A significand below the leading bit is subnormal, whose last power is
+    // always last_power; the biased exponent field is then zero.
+    const std::uint64_t biased =
+        kept < leading_bit ? 0 : static_cast<std::uint64_t>(last - last_power + 1);
+    return std::bit_cast<double>((biased << stored_bits) | (kept & (leading_bit - 1)));
+}
+
+int hex_value(char digit)
+{
+    return is_digit(digit) ? digit - '0' : lower(digit) - 'a' + 10;
+}
+
+// The value of the digits times base^exponent, rounded to nearest.
+double convert(const Digits& digits, std::int64_t exponent)
 {
     if (digits.count == 0) {
         return 0;
     }
-    if (digits.dropped_nonzero) {
-        digits.kept[digits.count++] = '1';
-        digits.power -= digits.hexadecimal ? 4 : 1;
-    }
-    for (; !digits.hexadecimal && digits.count < least_decimal_digits; --digits.power) {
-        digits.kept[digits.count++] = '0';
-    }
     const std::int64_t power = std::clamp(digits.power + exponent, -power_limit, power_limit);
+    if (digits.hexadecimal) {
+        std::uint64_t significand = 0;
+        for (std::size_t i = 0; i < digits.count; ++i) {
+            significand = significand << 4 | static_cast<std::uint64_t>(hex_value(digits.kept[i]));
+        }
+        return nearest_double(significand, power, digits.dropped_nonzero);
+    }
 
+    // A decimal goes to fast_float as "<digits>e<power>", a dropped nonzero
+    // digit as one more digit, which decides a tie but no other rounding. A
+    // value out of range comes back as infinity or zero.
     std::array<char, kept_decimal_digits + 1 + 1 + 20> text{};
     char* end = std::copy_n(digits.kept.data(), digits.count, text.data());
-    *end++ = digits.hexadecimal ? 'p' : 'e';
-    end = std::to_chars(end, text.data() + text.size(), power).ptr;
-
-    double value = 0;
-    const auto format = digits.hexadecimal ? std::chars_format::hex : std::chars_format::scientific;
-    if (std::from_chars(text.data(), end, value, format).ec == std::errc::result_out_of_range) {
-        // Too large or too small for a double: the leading digit's power says which.
-        const auto length = static_cast<std::int64_t>(digits.count);
-        const bool large = power + (digits.hexadecimal ? 4 * length : length) > 0;
-        value = large ? std::numeric_limits<double>::infinity() : 0;
+    std::int64_t written_power = power;
+    if (digits.dropped_nonzero) {
+        *end++ = '1';
+        --written_power;
     }
+    *end++ = 'e';
+    end = std::to_chars(end, text.data() + text.size(), written_power).ptr;
+    double value = 0;
+    fast_float::from_chars(text.data(), end, value, fast_float::chars_format::scientific);
     return value;
 }
 

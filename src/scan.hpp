@@ -3,9 +3,9 @@
 //
 // Promise: scan_numbers consumes the same characters and stores the same
 // doubles, bit for bit, as the GNU C library's fscanf with the format "%lf"
-// repeated for each field and separated by literal commas; each number is
-// converted with std::from_chars, correctly rounded by the standard, rather
-// than by the runtime's own conversion, which not every runtime rounds
+// repeated for each field and separated by literal commas. Each number is
+// correctly rounded to the nearest double, ties to even, by the program's
+// own conversion rather than the runtime's, which not every runtime rounds
 // correctly.
 #pragma once
 

@@ -67,6 +67,9 @@ case(incomplete_exponent    "1000e+,3,0.05"                   "1157.63")
 case(long_digits_above_tie  "9007199254740993.00000000000000000001,1,0" "9007199254740994.00")
 case(short_digits_above_2p53 "10375e22,1,0"                   "103749999999999991414259712.00")
 case(short_digits_above_2p53_2 "464290e20,1,0"                "46429000000000004292870144.00")
+# Rounded once: the nearest double is the smallest subnormal, not zero, so two
+# periods of 2^1023 overflow it to inf rather than leave 0 * inf = nan.
+case(hex_rounded_once       "0x1.00000000000008p-1075,2,0x1p1023" "inf")
 case(digit_grouping         "1,000,3,0.05"                    "4.00")
 case(decimal_comma          "1000,5,0,05"                     "1000.00")
 case(text_after_rate        "1000,3,0.05xyz\n"                "1157.63")

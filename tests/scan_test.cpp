@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <ios>
 #include <limits>
 #include <string>
 
@@ -27,6 +28,11 @@ struct Scan {
 const std::string past_tie = "9007199254740993." + std::string(2000, '0') + "1";
 const std::string below_tie = "9007199254740993" + std::string(1000, '0') + "e-1000";
 const std::string tiny = "0." + std::string(400, '0') + "1";
+// A tie, and a nonzero digit as the last kept one (the 800th significant
+// digit) or as the first dropped one.
+const std::string tie_kept = "9007199254740993." + std::string(784, '0');
+const std::string above_tie_kept = "9007199254740993." + std::string(783, '0') + "1";
+const std::string above_tie_dropped = "9007199254740993." + std::string(784, '0') + "1";
 
 TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
 {
@@ -40,6 +46,8 @@ TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
         {"0x.p1,2,3", 1, {0, unread, unread}, 'p'},
         {"-0x.8,-0,0x1P-1074", 3, {-0.5, -0.0, 0x1p-1074}, EOF},
         {"inFinity,-INF,nan", 3, {inf, -inf, unread}, EOF},
+        {"NAN,INF,INFINITY;", 3, {unread, inf, inf}, ';'},
+        {"INFX,2,3", 1, {inf, unread, unread}, 'X'},
         {"infx,2,3", 1, {inf, unread, unread}, 'x'},
         {"infin,2,3", 0, {unread, unread, unread}, '2'}, // the comma is taken
         {"1000,infinitz,0.05", 1, {1000, unread, unread}, ','},
@@ -62,6 +70,10 @@ TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
         {past_tie + ",0,0", 3, {0x1.0000000000001p53, 0, 0}, EOF},
         {below_tie + ",0,0", 3, {0x1p53, 0, 0}, EOF},
         {tiny + ",0,0", 3, {0, 0, 0}, EOF},
+        {tie_kept + "," + above_tie_kept + "," + above_tie_dropped,
+         3,
+         {0x1p53, 0x1.0000000000001p53, 0x1.0000000000001p53},
+         EOF},
     };
     for (const Scan& scan : scans) {
         std::FILE* in = std::tmpfile();
@@ -72,6 +84,51 @@ TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
         EXPECT_EQ(compound::scan_numbers(in, fields), scan.count) << scan.input;
         EXPECT_EQ(std::bit_cast<Bits>(fields), std::bit_cast<Bits>(scan.fields)) << scan.input;
         EXPECT_EQ(std::getc(in), scan.next) << scan.input;
+        std::fclose(in);
+    }
+}
+
+struct Conversion {
+    const char* text;
+    double value;
+};
+
+// Hexadecimal constants rounded once, to nearest, ties to even: normal,
+// subnormal, to zero and to infinity.
+TEST(ScanNumbers, RoundsHexadecimalToNearest)
+{
+    const Conversion conversions[] = {
+        {"0x1.00000000000008p0", 1},                           // a tie, to even
+        {"0x1.00000000000018p0", 0x1.0000000000002p0},         // a tie, to even
+        {"0x1.00000000000007ffp0", 1},                         // just below the tie
+        {"0x1.0000000000000800000001p0", 0x1.0000000000001p0}, // above it past 16 digits
+        {"0x00000000000000000000001.8p-1", 0.75},
+        {"0x.00000000000000000000001p92", 1},
+        {"0x123456789abcdef0123p-76", 0x1.23456789abcdfp-4},
+        {"0x1p-1074", 0x1p-1074},
+        {"0x0.fffffffffffff8p-1022", 0x1p-1022}, // rounds up into the normals
+        {"0x0.fffffffffffff7p-1022", 0x0.fffffffffffffp-1022},
+        {"0x1.8p-1074", 0x1p-1073}, // a tie, to even
+        {"0x1.7p-1073", 0x1.8p-1073},
+        {"0x1p-1075", 0},                        // a tie, to even
+        {"0x1.00000000000008p-1075", 0x1p-1074}, // above the tie: rounded once
+        {"0x1p-1076", 0},
+        {"0x1.fffffffffffff7ffp1023", 0x1.fffffffffffffp1023},
+        {"0x1.fffffffffffff8p1023", inf}, // a tie, to even
+        {"0x1p1024", inf},
+        {"0x8p1021", inf},
+        {"0x1.8p1024", inf},
+    };
+    for (const Conversion& conversion : conversions) {
+        std::FILE* in = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        std::fputs(conversion.text, in);
+        std::rewind(in);
+        std::array<double, 1> field{unread};
+        EXPECT_EQ(compound::scan_numbers(in, field), 1) << conversion.text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(field[0]),
+                  std::bit_cast<std::uint64_t>(conversion.value))
+            << conversion.text << " read as " << std::hexfloat << field[0];
         std::fclose(in);
     }
 }
