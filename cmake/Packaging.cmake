@@ -1,8 +1,8 @@
 # Installation and packages. On Linux the program, its manual page, the README
 # and the licence; on Windows the program with the README and the licence.
 # `cpack` packs them with cmake/pack.cmake, reproducibly: the Debian package
-# from a dynamic Linux build, a tarball from a static one, and the ZIP and the
-# MSI installer from the Windows build.
+# and the RPM from a dynamic Linux build, a tarball from a static one, and the
+# ZIP and the MSI installer from the Windows build.
 include(GNUInstallDirs)
 
 # The manual page carries the version from project().
@@ -44,8 +44,21 @@ elseif(COMPOUND_STATIC)
     set(CPACK_PACKAGE_FILE_NAME compound-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
     set(CPACK_PACKAGING_INSTALL_PREFIX /)
 else()
-    set(CPACK_COMPOUND_FORMAT deb)
+    set(CPACK_COMPOUND_FORMAT linux)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+    set(CPACK_COMPOUND_READELF ${CMAKE_READELF})
+    # The processor as Debian and as RPM name it.
+    set(rpm_architecture ${CMAKE_SYSTEM_PROCESSOR})
+    set(deb_names x86_64 amd64 aarch64 arm64 i686 i386 ppc64le ppc64el)
+    list(FIND deb_names ${rpm_architecture} index)
+    if(index GREATER_EQUAL 0)
+        math(EXPR index "${index} + 1")
+        list(GET deb_names ${index} deb_architecture)
+    else()
+        set(deb_architecture ${rpm_architecture}) # s390x, riscv64
+    endif()
+    set(CPACK_COMPOUND_DEB_ARCHITECTURE ${deb_architecture})
+    set(CPACK_COMPOUND_RPM_ARCHITECTURE ${rpm_architecture})
 endif()
 
 include(CPack)

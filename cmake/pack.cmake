@@ -5,7 +5,7 @@
 # every archive lists its files in name order with owner root.
 #
 # CPACK_COMPOUND_FORMAT says what to make of the staged tree:
-#   deb      the Debian package, from a tree staged under /usr
+#   linux    the Debian package and the RPM package, from a tree staged under /usr
 #   tarball  <name>.tar.gz, the portable program with its manual page and documents
 #   windows  <name>.zip and <name>.msi, the Windows program and its documents
 cmake_minimum_required(VERSION 3.25)
@@ -77,7 +77,31 @@ function(pack_tarball)
 endfunction()
 
 # ---------------------------------------------------------------------------
-# The Debian package.
+# The Linux packages: Debian's and the RPM, with the same program.
+
+# The oldest C library the programs of the RPMs may need: RHEL 9's. A program
+# that needs a later one is refused.
+set(rpm_glibc_floor 2.34)
+
+# The oldest GNU C library that `program` runs with: the highest GLIBC_
+# version among the symbols it takes from it. It must need no shared library
+# but the C library's own (libc.so.6, libm.so.6 and the dynamic loader), which
+# every Linux package manager knows by that name.
+function(glibc_floor program out)
+    execute_process(COMMAND "${CPACK_COMPOUND_READELF}" --dynamic --version-info --wide "${program}"
+        OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${dynamic}")
+    list(TRANSFORM needed REPLACE ".*\\[(.*)\\].*" "\\1")
+    list(FILTER needed EXCLUDE REGEX "^(libc\\.so\\.6|libm\\.so\\.6|ld-linux[-a-z0-9_]*\\.so\\.[0-9]+)$")
+    if(needed)
+        message(FATAL_ERROR "${program} needs more than the C library: ${needed}")
+    endif()
+    string(REGEX MATCHALL "GLIBC_[0-9]+\\.[0-9]+(\\.[0-9]+)?" versions "${dynamic}")
+    list(TRANSFORM versions REPLACE "^GLIBC_" "")
+    list(SORT versions COMPARE NATURAL ORDER DESCENDING)
+    list(GET versions 0 floor)
+    set(${out} ${floor} PARENT_SCOPE)
+endfunction()
 
 # The copyright file in Debian's machine-readable format, from LICENSE: its
 # first line the copyright, the rest the licence text.
@@ -109,16 +133,6 @@ function(write_changelog path)
     compress("${path}")
 endfunction()
 
-# What the program needs, as dpkg-shlibdeps finds it.
-function(shared_library_depends program out)
-    set(scratch "${CPACK_TOPLEVEL_DIRECTORY}/shlibdeps")
-    file(WRITE "${scratch}/debian/control" "Source: compound\n\nPackage: compound\nArchitecture: any\n")
-    execute_process(COMMAND dpkg-shlibdeps -O "${program}" WORKING_DIRECTORY "${scratch}"
-        OUTPUT_VARIABLE substvars COMMAND_ERROR_IS_FATAL ANY)
-    string(REGEX MATCH "shlibs:Depends=([^\n]*)" _ "${substvars}")
-    set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
-
 # Installed-Size as dpkg-gencontrol counts it: each file in KiB, rounded up,
 # and each directory as one.
 function(installed_size root out)
@@ -135,17 +149,15 @@ function(installed_size root out)
     set(${out} ${kib} PARENT_SCOPE)
 endfunction()
 
-function(pack_deb)
-    set(root "${work}/root")
-    copy_staged("${root}")
+# The Debian package of the tree at `staged`, for a program that needs the C
+# library `floor` or later.
+function(pack_deb staged floor out)
+    set(root "${work}/deb")
+    file(COPY "${staged}/" DESTINATION "${root}")
     set(doc "${root}/usr/share/doc/compound")
     file(REMOVE "${doc}/LICENSE")
     write_copyright("${doc}/copyright")
     write_changelog("${doc}/changelog")
-    file(GLOB pages "${root}/usr/share/man/man*/*")
-    foreach(page IN LISTS pages)
-        compress("${page}")
-    endforeach()
     file(WRITE "${root}/usr/share/lintian/overrides/compound"
         "# The unfortified calls (memcpy, memmove, memset and the like) are those of the C++\n"
         "# runtime, linked in from libstdc++.a, which is built without _FORTIFY_SOURCE, to\n"
@@ -153,15 +165,13 @@ function(pack_deb)
         "compound: hardening-no-fortify-functions [usr/bin/compound]\n")
     set_plain_permissions("${root}/usr/share")
 
-    execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE architecture
-        OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    shared_library_depends("${root}/usr/bin/compound" depends)
+    set(architecture "${CPACK_COMPOUND_DEB_ARCHITECTURE}")
     installed_size("${root}" size)
     string(REPLACE "\n" "\n " description "${CPACK_PACKAGE_DESCRIPTION}")
     file(WRITE "${root}/DEBIAN/control"
         "Package: compound\nVersion: ${version}\nArchitecture: ${architecture}\n"
-        "Maintainer: ${CPACK_PACKAGE_CONTACT}\nInstalled-Size: ${size}\nDepends: ${depends}\n"
-        "Section: utils\nPriority: optional\n"
+        "Maintainer: ${CPACK_PACKAGE_CONTACT}\nInstalled-Size: ${size}\n"
+        "Depends: libc6 (>= ${floor})\nSection: utils\nPriority: optional\n"
         "Description: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n ${description}\n")
     list_tree("${root}/usr" files)
     set(sums "")
@@ -174,7 +184,53 @@ function(pack_deb)
 
     set(deb "${work}/compound_${version}_${architecture}.deb")
     run(dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "${root}" "${deb}")
-    set(CPACK_EXTERNAL_BUILT_PACKAGES "${deb}" PARENT_SCOPE)
+    set(${out} "${deb}" PARENT_SCOPE)
+endfunction()
+
+# The RPM of the tree at `staged`, built by rpmbuild from cmake/compound.spec.in
+# with every time SOURCE_DATE_EPOCH and a fixed build host.
+function(pack_rpm staged floor out)
+    if(floor VERSION_GREATER rpm_glibc_floor)
+        message(FATAL_ERROR "the program needs the C library ${floor}; an RPM's may need "
+                            "${rpm_glibc_floor} at most")
+    endif()
+    set(top "${work}/rpm")
+    set(documents "${top}/documents") # where %doc and %license take their files from
+    file(MAKE_DIRECTORY "${documents}")
+    file(RENAME "${staged}/usr/share/doc/compound/README.md" "${documents}/README.md")
+    file(RENAME "${staged}/usr/share/doc/compound/LICENSE" "${documents}/LICENSE")
+    file(REMOVE "${staged}/usr/share/doc/compound")
+    set(root "${staged}")
+    set(summary "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}")
+    set(description "${CPACK_PACKAGE_DESCRIPTION}")
+    set(maintainer "${CPACK_PACKAGE_CONTACT}")
+    string(TIMESTAMP date "%a %b %d %Y" UTC)
+    configure_file("${CMAKE_CURRENT_LIST_DIR}/compound.spec.in" "${top}/compound.spec" @ONLY)
+    list_tree("${top}" entries DIRECTORIES)
+    foreach(entry IN LISTS entries)
+        run(touch -h -d @${epoch} "${top}/${entry}")
+    endforeach()
+    set(arch "${CPACK_COMPOUND_RPM_ARCHITECTURE}")
+    run(rpmbuild -bb --quiet --target "${arch}-linux"
+        --define "_topdir ${top}" --define "_builddir ${documents}" --define "_rpmdir ${work}"
+        --define "_build_name_fmt %%{NAME}-%%{VERSION}-%%{RELEASE}.%%{ARCH}.rpm"
+        --define "_buildhost reproducible" --define "use_source_date_epoch_as_buildtime 1"
+        --define "clamp_mtime_to_source_date_epoch 1" --define "_tmppath ${top}/tmp"
+        "${top}/compound.spec")
+    set(${out} "${work}/compound-${version}-1.${arch}.rpm" PARENT_SCOPE)
+endfunction()
+
+function(pack_linux)
+    set(staged "${work}/root")
+    copy_staged("${staged}")
+    file(GLOB pages "${staged}/usr/share/man/man*/*")
+    foreach(page IN LISTS pages)
+        compress("${page}")
+    endforeach()
+    glibc_floor("${staged}/usr/bin/compound" floor)
+    pack_deb("${staged}" ${floor} deb)
+    pack_rpm("${staged}" ${floor} rpm)
+    set(CPACK_EXTERNAL_BUILT_PACKAGES "${deb}" "${rpm}" PARENT_SCOPE)
 endfunction()
 
 # ---------------------------------------------------------------------------
@@ -239,8 +295,8 @@ function(pack_windows)
     set(CPACK_EXTERNAL_BUILT_PACKAGES "${built}" PARENT_SCOPE)
 endfunction()
 
-if(CPACK_COMPOUND_FORMAT STREQUAL "deb")
-    pack_deb()
+if(CPACK_COMPOUND_FORMAT STREQUAL "linux")
+    pack_linux()
 elseif(CPACK_COMPOUND_FORMAT STREQUAL "tarball")
     pack_tarball()
 elseif(CPACK_COMPOUND_FORMAT STREQUAL "windows")
