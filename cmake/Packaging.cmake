@@ -1,8 +1,9 @@
 # Installation and packages. On Linux the program, its manual page, the README
 # and the licence; on Windows the program with the README and the licence.
 # `cpack` packs them with cmake/pack.cmake, reproducibly: the Debian package
-# and the RPM from a dynamic Linux build, a tarball from a static one, and the
-# ZIP and the MSI installer from the Windows build.
+# and the RPM from a dynamic Linux build, a tarball from a static one, the ZIP
+# and the MSI installer from the Windows build, and the WASI module and the web
+# page from the WebAssembly build.
 include(GNUInstallDirs)
 
 # The manual page carries the version from project().
@@ -38,6 +39,11 @@ set(CPACK_COMPOUND_STRIP ${CMAKE_STRIP})
 if(WIN32)
     set(CPACK_COMPOUND_FORMAT windows)
     set(CPACK_PACKAGE_FILE_NAME compound-${PROJECT_VERSION}-win64)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "WASI")
+    set(CPACK_COMPOUND_FORMAT wasm)
+    set(CPACK_PACKAGE_FILE_NAME compound-${PROJECT_VERSION})
+    set(CPACK_COMPOUND_WEB_DIR ${PROJECT_BINARY_DIR}/web)
     set(CPACK_PACKAGING_INSTALL_PREFIX /)
 elseif(COMPOUND_STATIC)
     set(CPACK_COMPOUND_FORMAT tarball)

@@ -8,6 +8,7 @@
 #   linux    the Debian package and the RPM package, from a tree staged under /usr
 #   tarball  <name>.tar.gz, the portable program with its manual page and documents
 #   windows  <name>.zip and <name>.msi, the Windows program and its documents
+#   wasm     <name>-wasm32-wasi.wasm, the WASI program, and <name>-web.zip, the page
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
@@ -273,17 +274,22 @@ function(pack_msi root msi)
         "{${package_code}}")
 endfunction()
 
-function(pack_windows)
-    set(root "${work}/${name}")
-    copy_staged("${root}")
-    # The ZIP and the MSI's cabinet keep each file's time, in local time.
+# `zip` in `work`, of every file below it, in name order. A ZIP (and an MSI's
+# cabinet) keeps each file's time, in local time: every time is set first.
+function(pack_zip zip)
     list_tree("${work}" entries DIRECTORIES)
     foreach(entry IN LISTS entries)
         run(touch -h -d @${epoch} "${work}/${entry}")
     endforeach()
     list_tree("${work}" files)
-    execute_process(COMMAND zip -X -D -q -9 "${name}.zip" ${files} WORKING_DIRECTORY "${work}"
+    execute_process(COMMAND zip -X -D -q -9 "${zip}" ${files} WORKING_DIRECTORY "${work}"
         COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
+function(pack_windows)
+    set(root "${work}/${name}")
+    copy_staged("${root}")
+    pack_zip("${name}.zip")
     set(built "${work}/${name}.zip")
     find_program(wixl wixl)
     if(wixl)
@@ -295,12 +301,31 @@ function(pack_windows)
     set(CPACK_EXTERNAL_BUILT_PACKAGES "${built}" PARENT_SCOPE)
 endfunction()
 
+# ---------------------------------------------------------------------------
+# WebAssembly: the program as a WASI module, and the web page as a ZIP.
+
+function(pack_wasm)
+    set(page "${work}/${name}-web")
+    file(MAKE_DIRECTORY "${page}")
+    foreach(file index.html compound.js worker.js compound.wasm)
+        file(COPY_FILE "${CPACK_COMPOUND_WEB_DIR}/${file}" "${page}/${file}")
+    endforeach()
+    set_plain_permissions("${page}")
+    pack_zip("${name}-web.zip")
+    set(module "${work}/${name}-wasm32-wasi.wasm")
+    file(COPY_FILE "${CPACK_TEMPORARY_DIRECTORY}/bin/compound.wasm" "${module}")
+    file(CHMOD "${module}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+    set(CPACK_EXTERNAL_BUILT_PACKAGES "${module}" "${work}/${name}-web.zip" PARENT_SCOPE)
+endfunction()
+
 if(CPACK_COMPOUND_FORMAT STREQUAL "linux")
     pack_linux()
 elseif(CPACK_COMPOUND_FORMAT STREQUAL "tarball")
     pack_tarball()
 elseif(CPACK_COMPOUND_FORMAT STREQUAL "windows")
     pack_windows()
+elseif(CPACK_COMPOUND_FORMAT STREQUAL "wasm")
+    pack_wasm()
 else()
     message(FATAL_ERROR "unknown package format [${CPACK_COMPOUND_FORMAT}]")
 endif()

@@ -11,6 +11,8 @@
 #   compound-<version>-linux-aarch64.tar.gz   static program for any aarch64 Linux
 #   compound-<version>-win64.zip              Windows program
 #   compound-<version>-win64.msi              Windows installer, puts it on PATH
+#   compound-<version>-wasm32-wasi.wasm       WebAssembly program for any WASI runtime
+#   compound-<version>-web.zip                the web page, for any static host
 #
 # The same commit gives the same bytes, wherever, whenever and under whatever
 # umask it is built: every time in the packages is SOURCE_DATE_EPOCH, the
@@ -20,7 +22,7 @@ cd "$(dirname "$0")/.."
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
 export WINEDEBUG=-all
 
-for preset in release linux-aarch64 linux-x86_64-static linux-aarch64-static windows; do
+for preset in release linux-aarch64 linux-x86_64-static linux-aarch64-static windows wasm32-wasi; do
     cmake --workflow --preset "$preset" --fresh
     cpack --preset "$preset"
 done
@@ -35,6 +37,8 @@ packages=(
     "build/linux-aarch64-static/compound-${version}-linux-aarch64.tar.gz"
     "build/windows/compound-${version}-win64.zip"
     "build/windows/compound-${version}-win64.msi"
+    "build/wasm32-wasi/compound-${version}-wasm32-wasi.wasm"
+    "build/wasm32-wasi/compound-${version}-web.zip"
 )
 scratch=$(mktemp -d)
 trap 'WINEPREFIX="$scratch/wine" wineserver --kill 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -148,6 +152,15 @@ if [[ -e $installed ]] || system_path | grep -qi 'compound'; then
     echo "release: uninstalling the MSI left $installed or its PATH entry" >&2
     exit 1
 fi
+
+# The WebAssembly program runs under Node.js's WASI; the web page, unpacked,
+# holds the very same program and computes in Chromium as typed into.
+check "the WASI program" \
+    "$(calculate node --no-warnings cmake/wasi-run.mjs "${packages[8]}")"
+cmake -E chdir "$scratch" cmake -E tar xf "$PWD/${packages[9]}"
+page="$scratch/compound-${version}-web"
+cmp "$page/compound.wasm" "${packages[8]}"
+node tests/page_test.mjs typing "$page" build/wasm32-wasi/tests/browser "$(command -v chromium)"
 
 rm -rf build/dist
 mkdir -p build/dist
