@@ -12,10 +12,10 @@
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { createRequire } from 'node:module';
-import { extname, join } from 'node:path';
+import { extname, join, resolve } from 'node:path';
 
 const [mode, webDir, modulesDir, chromiumPath, rowsFile] = process.argv.slice(2);
-const { chromium } = createRequire(join(modulesDir, 'node_modules/'))('playwright-core');
+const { chromium } = createRequire(resolve(modulesDir, 'node_modules') + '/')('playwright-core');
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
 const server = createServer(async (request, response) => {
