@@ -52,6 +52,14 @@ function(copy_staged root)
     endforeach()
 endfunction()
 
+# Every entry below `root` given the time SOURCE_DATE_EPOCH.
+function(set_times root)
+    list_tree("${root}" entries DIRECTORIES)
+    foreach(entry IN LISTS entries)
+        run(touch -h -d @${epoch} "${root}/${entry}")
+    endforeach()
+endfunction()
+
 # gzip -9n: no name, no time in the header.
 function(compress file)
     run(gzip -9nf "${file}")
@@ -188,36 +196,29 @@ function(pack_deb staged floor out)
     set(${out} "${deb}" PARENT_SCOPE)
 endfunction()
 
-# The RPM of the tree at `staged`, built by rpmbuild from cmake/compound.spec.in
-# with every time SOURCE_DATE_EPOCH and a fixed build host.
+# The RPM of the tree at `staged`, built by rpmbuild from
+# cmake/compound.rpmbuild.in with every time SOURCE_DATE_EPOCH and a fixed
+# build host. %doc and %license take the documents from the staged tree.
 function(pack_rpm staged floor out)
     if(floor VERSION_GREATER rpm_glibc_floor)
         message(FATAL_ERROR "the program needs the C library ${floor}; an RPM's may need "
                             "${rpm_glibc_floor} at most")
     endif()
     set(top "${work}/rpm")
-    set(documents "${top}/documents") # where %doc and %license take their files from
-    file(MAKE_DIRECTORY "${documents}")
-    file(RENAME "${staged}/usr/share/doc/compound/README.md" "${documents}/README.md")
-    file(RENAME "${staged}/usr/share/doc/compound/LICENSE" "${documents}/LICENSE")
-    file(REMOVE "${staged}/usr/share/doc/compound")
     set(root "${staged}")
     set(summary "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}")
     set(description "${CPACK_PACKAGE_DESCRIPTION}")
     set(maintainer "${CPACK_PACKAGE_CONTACT}")
     string(TIMESTAMP date "%a %b %d %Y" UTC)
-    configure_file("${CMAKE_CURRENT_LIST_DIR}/compound.spec.in" "${top}/compound.spec" @ONLY)
-    list_tree("${top}" entries DIRECTORIES)
-    foreach(entry IN LISTS entries)
-        run(touch -h -d @${epoch} "${top}/${entry}")
-    endforeach()
+    configure_file("${CMAKE_CURRENT_LIST_DIR}/compound.rpmbuild.in" "${top}/compound.rpmbuild"
+        @ONLY)
     set(arch "${CPACK_COMPOUND_RPM_ARCHITECTURE}")
-    run(rpmbuild -bb --quiet --target "${arch}-linux"
-        --define "_topdir ${top}" --define "_builddir ${documents}" --define "_rpmdir ${work}"
+    run(rpmbuild -bb --quiet --target "${arch}-linux" --define "_topdir ${top}"
+        --define "_builddir ${staged}/usr/share/doc/compound" --define "_rpmdir ${work}"
         --define "_build_name_fmt %%{NAME}-%%{VERSION}-%%{RELEASE}.%%{ARCH}.rpm"
         --define "_buildhost reproducible" --define "use_source_date_epoch_as_buildtime 1"
         --define "clamp_mtime_to_source_date_epoch 1" --define "_tmppath ${top}/tmp"
-        "${top}/compound.spec")
+        "${top}/compound.rpmbuild")
     set(${out} "${work}/compound-${version}-1.${arch}.rpm" PARENT_SCOPE)
 endfunction()
 
@@ -228,6 +229,7 @@ function(pack_linux)
     foreach(page IN LISTS pages)
         compress("${page}")
     endforeach()
+    set_times("${staged}") # both packages keep each file's time
     glibc_floor("${staged}/usr/bin/compound" floor)
     pack_deb("${staged}" ${floor} deb)
     pack_rpm("${staged}" ${floor} rpm)
@@ -277,10 +279,7 @@ endfunction()
 # `zip` in `work`, of every file below it, in name order. A ZIP (and an MSI's
 # cabinet) keeps each file's time, in local time: every time is set first.
 function(pack_zip zip)
-    list_tree("${work}" entries DIRECTORIES)
-    foreach(entry IN LISTS entries)
-        run(touch -h -d @${epoch} "${work}/${entry}")
-    endforeach()
+    set_times("${work}")
     list_tree("${work}" files)
     execute_process(COMMAND zip -X -D -q -9 "${zip}" ${files} WORKING_DIRECTORY "${work}"
         COMMAND_ERROR_IS_FATAL ANY)
