@@ -30,9 +30,10 @@ function flag(field) {
   document.getElementById(`${field.id}-note`).textContent = message;
 }
 
-const program = WebAssembly.compileStreaming
-  ? WebAssembly.compileStreaming(fetch('compound.wasm'))
-  : fetch('compound.wasm').then((r) => r.arrayBuffer()).then((b) => WebAssembly.compile(b));
+// Compiled once, from its bytes, whatever type the web host says it has.
+const program = fetch('compound.wasm')
+  .then((response) => response.arrayBuffer())
+  .then((bytes) => WebAssembly.compile(bytes));
 
 // One run at a time: a new input ends a run that has not finished.
 let worker = null;
