@@ -15,6 +15,16 @@ static_assert(
     FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1,
     "double arithmetic must be evaluated in binary64 (on 32-bit x86: -msse2 -mfpmath=sse)");
 
+// Every product is also taken as written: a build allowed to assume that no
+// value is infinite or NaN, to drop the sign of a zero, or to regroup or
+// invert products gives other digits, so it is refused too (MSVC: /fp:fast).
+// These are the switches that the compilers make visible.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__) ||           \
+    defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__) ||                               \
+    defined(__NO_SIGNED_ZEROS__) || defined(_M_FP_FAST)
+#error "-ffast-math, -ffinite-math-only and -funsafe-math-optimizations change compound's digits"
+#endif
+
 namespace compound {
 
 // The factor after `periods` further periods: `factor` multiplied by `step`
