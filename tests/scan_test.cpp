@@ -52,6 +52,8 @@ TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
         {"1000,infinitz,0.05", 1, {1000, unread, unread}, ','},
         {"1000,nx,0.05", 1, {1000, unread, unread}, ','},
         {"1000,ix,0.05", 1, {1000, unread, unread}, ','},
+        {"x,1,2", 0, {unread, unread, unread}, 'x'}, // begins no word: left unread
+        {"z", 0, {unread, unread, unread}, 'z'},
         {",1000,3,0.05", 0, {unread, unread, unread}, ','},
         {"1 ,2,3", 1, {1, unread, unread}, ' '},
         {"1,.,3", 1, {1, unread, unread}, ','},
