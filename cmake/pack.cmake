@@ -1,8 +1,8 @@
 # Packs what CPack has staged (CPack's External generator runs this script), so
 # that the same sources give the same bytes whenever, wherever and under
 # whatever umask they are packed: every permission is set here, every time is
-# SOURCE_DATE_EPOCH (the last commit's time unless the caller gives one), and
-# every archive lists its files in name order with owner root.
+# SOURCE_DATE_EPOCH (see source_date_epoch.cmake), and every archive lists its
+# files in name order with owner root.
 #
 # CPACK_COMPOUND_FORMAT says what to make of the staged tree:
 #   linux    the Debian package and the RPM package, from a tree staged under /usr
@@ -11,12 +11,9 @@
 #   wasm     <name>-wasm32-wasi.wasm, the WASI program, and <name>-web.zip, the page
 cmake_minimum_required(VERSION 3.25)
 
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY "${CPACK_COMPOUND_SOURCE_DIR}"
-        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
-endif()
-set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+include("${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake")
+source_date_epoch("${CPACK_COMPOUND_SOURCE_DIR}" epoch)
+set(ENV{SOURCE_DATE_EPOCH} "${epoch}") # for rpmbuild and the tools it runs
 set(ENV{TZ} UTC)
 set(ENV{LC_ALL} C)
 

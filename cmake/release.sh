@@ -13,21 +13,46 @@
 #   compound-<version>-win64.msi              Windows installer, puts it on PATH
 #   compound-<version>-wasm32-wasi.wasm       WebAssembly program for any WASI runtime
 #   compound-<version>-web.zip                the web page, for any static host
+#   compound-<version>.tar.gz                 the source archive (from a git checkout)
 #
 # The same commit gives the same bytes, wherever, whenever and under whatever
 # umask it is built: every time in the packages is SOURCE_DATE_EPOCH, the
-# last commit's time unless the caller gives one.
+# last commit's time unless the caller gives one (see source_date_epoch.cmake).
+# Run from an unpacked source archive, with no git, it gives the same packages
+# as from the checkout the archive was made from, and no source archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
+SOURCE_DATE_EPOCH=$(cmake -P cmake/source_date_epoch.cmake)
+export SOURCE_DATE_EPOCH
 export WINEDEBUG=-all
-
 for preset in release linux-aarch64 linux-x86_64-static linux-aarch64-static windows wasm32-wasi; do
     cmake --workflow --preset "$preset" --fresh
     cpack --preset "$preset"
 done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
+
+# The source archive, from the files git tracks: each under
+# compound-<version>/, with the time of the release recorded in it, so that a
+# build from it needs no git. Modes are git's (0755 for programs, else 0644),
+# whatever the umask of the checkout.
+source_archive=()
+if [[ $(git rev-parse --show-toplevel 2> /dev/null) == "$(pwd -P)" ]]; then
+    stage=$(mktemp -d)
+    tree="$stage/compound-$version"
+    mkdir "$tree"
+    git ls-files -z | xargs -0 cp --parents --no-dereference --target-directory="$tree"
+    printf '%s\n' "$SOURCE_DATE_EPOCH" > "$tree/cmake/source-date-epoch"
+    mkdir -p build/source
+    source_archive=("build/source/compound-$version.tar.gz")
+    LC_ALL=C tar --create --directory "$stage" --format=gnu --sort=name --mtime="@$SOURCE_DATE_EPOCH" \
+        --owner=0 --group=0 --numeric-owner --mode=u=rwX,go=rX "compound-$version" |
+        gzip -9n > "${source_archive[0]}"
+    rm -rf "$stage"
+else
+    echo "release: not a git checkout, so no source archive (this tree may well be one)" >&2
+fi
+
 packages=(
     "build/release/compound_${version}_amd64.deb"
     "build/linux-aarch64/compound_${version}_arm64.deb"
@@ -39,6 +64,7 @@ packages=(
     "build/windows/compound-${version}-win64.msi"
     "build/wasm32-wasi/compound-${version}-wasm32-wasi.wasm"
     "build/wasm32-wasi/compound-${version}-web.zip"
+    "${source_archive[@]}"
 )
 scratch=$(mktemp -d)
 trap 'WINEPREFIX="$scratch/wine" wineserver --kill 2>/dev/null; rm -rf "$scratch"' EXIT
