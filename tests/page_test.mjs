@@ -1,93 +1,199 @@
 // The web page in a real browser: the page is served from the build tree on
-// 127.0.0.1 and driven in headless Chromium.
+// 127.0.0.1 and driven in headless Chromium. Every page it opens must raise no
+// Content-Security-Policy violation and log no error.
 //
-//   node page_test.mjs cases  <web dir> <modules dir> <chromium> <rows.json>
-//   node page_test.mjs typing <web dir> <modules dir> <chromium>
+//   node page_test.mjs <mode> <web dir> <modules dir> <chromium> [<rows.json> | <version>]
 //
-// cases:  every row of the case table, given as ?input=, shows the console's
-//         bytes in #result.
-// typing: typing into the fields computes, updates the address and the
-//         standard input shown, flags a field that is not one number, and
-//         the page fits 360 pixels with every field labelled.
+// cases:      every row of the case table, given as ?input=, shows the console's
+//             bytes in #result, and a schedule whose every row is the console's
+//             output for its period, with exact changes.
+// typing:     typing into the fields computes, updates the address and the
+//             standard input shown, flags a field that is not one number, and
+//             the page fits 360 pixels with every field labelled.
+// schedule:   the periods shown for terms of 1 to 2147483647 periods, pinned
+//             rows and changes, the chart, the CSV, the progress, cancellation.
+// offline:    a second visit with no network opens and computes; a new release
+//             replaces the cache (<version> is the release's).
+// audit:      axe-core finds nothing in four states, and the page's files stay
+//             within their byte budget.
+// lighthouse: Lighthouse's scores of the page.
 import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
+import { closeSync, mkdtempSync, openSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
 import { extname, join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { WASI } from 'node:wasi';
 
-const [mode, webDir, modulesDir, chromiumPath, rowsFile] = process.argv.slice(2);
-const { chromium } = createRequire(resolve(modulesDir, 'node_modules') + '/')('playwright-core');
+const [mode, webDir, modulesDir, chromiumPath, extra] = process.argv.slice(2);
+const modules = createRequire(resolve(modulesDir, 'node_modules') + '/');
+const load = async (name) => import(pathToFileURL(modules.resolve(name)));
+const { chromium } = modules('playwright-core');
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-const server = createServer(async (request, response) => {
+// The page's files, as a static host serves them. `broken` serves a program
+// that does not compile; `release` gives sw.js another cache name.
+const served = { broken: false, release: null };
+const types = {
+  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.svg': 'image/svg+xml', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+};
+const server = createServer((request, response) => {
   const path = new URL(request.url, 'http://localhost').pathname;
+  let body;
   try {
-    const body = await readFile(join(webDir, path === '/' ? 'index.html' : path));
-    response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'application/octet-stream' });
-    response.end(body);
+    body = readFileSync(join(webDir, path === '/' ? 'index.html' : path));
   } catch {
     response.writeHead(404).end();
+    return;
   }
+  if (served.broken && path === '/compound.wasm') body = Buffer.from('not a program');
+  if (served.release && path === '/sw.js') {
+    body = Buffer.from(String(body).replace(/const cacheName = '[^']*'/, `const cacheName = '${served.release}'`));
+  }
+  response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'application/octet-stream' });
+  response.end(body);
 });
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const page_url = `http://127.0.0.1:${server.address().port}/index.html`;
-
-// Flags that keep Chromium off the network, which is closed here.
-const browser = await chromium.launch({
-  executablePath: chromiumPath,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
-const page = await browser.newPage({ viewport: { width: 360, height: 740 } });
-const requests = [];
-page.on('request', (request) => requests.push(request.url()));
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+const site = `http://127.0.0.1:${server.address().port}/`;
+const pageUrl = `${site}index.html`;
+const at = (input) => `${pageUrl}?input=${encodeURIComponent(input)}`;
 
 const failures = [];
 function expect(what, actual, expected) {
-  if (actual !== expected) {
-    failures.push(`${what}: got ${JSON.stringify(actual)}, expected ${JSON.stringify(expected)}`);
-  }
+  const [a, e] = [JSON.stringify(actual), JSON.stringify(expected)];
+  if (a !== e) failures.push(`${what}: got ${a}, expected ${e}`);
 }
 
-// The result once the page has computed it for `input`.
-async function resultFor(input) {
-  await page.waitForFunction((i) => document.getElementById('result').dataset.input === i, input,
-                             { timeout: 15000 });
+// Flags that keep Chromium off the network, which is closed here.
+const chromiumFlags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const browser = await chromium.launch({ executablePath: chromiumPath, args: chromiumFlags });
+const requests = [];
+
+async function newPage(options = {}) {
+  const context = await browser.newContext({ viewport: { width: 360, height: 740 }, acceptDownloads: true, ...options });
+  await context.exposeFunction('reportViolation', (text) => failures.push(`CSP violation: ${text}`));
+  await context.addInitScript(() => document.addEventListener('securitypolicyviolation',
+    (event) => window.reportViolation(`${event.violatedDirective} ${event.blockedURI}`)));
+  const page = await context.newPage();
+  page.on('console', (message) => { if (message.type() === 'error') failures.push(`console: ${message.text()}`); });
+  page.on('pageerror', (error) => failures.push(`page error: ${error.message}`));
+  page.on('request', (request) => requests.push(request.url()));
+  return page;
+}
+
+// The program as a console program: the same module under Node's own WASI,
+// its standard streams files.
+const program = await WebAssembly.compile(readFileSync(join(webDir, 'compound.wasm')));
+const scratch = mkdtempSync(join(tmpdir(), 'compound-page-'));
+function consoleOutput(input) {
+  writeFileSync(join(scratch, 'in'), input);
+  const stdin = openSync(join(scratch, 'in'), 'r');
+  const stdout = openSync(join(scratch, 'out'), 'w');
+  const wasi = new WASI({ version: 'preview1', stdin, stdout, returnOnExit: true });
+  wasi.start(new WebAssembly.Instance(program, wasi.getImportObject()));
+  for (const fd of [stdin, stdout]) try { closeSync(fd); } catch { /* the program closed it */ }
+  return readFileSync(join(scratch, 'out'), 'utf8');
+}
+
+// The result, and the schedule's rows as [period, amount, change], once the
+// page has computed them for `input`.
+async function resultFor(page, input) {
+  await page.waitForFunction((i) => document.getElementById('result').dataset.input === i, input, { timeout: 15000 });
   return page.textContent('#result');
 }
+async function scheduleFor(page, input, timeout = 60000) {
+  await page.waitForFunction((i) => document.getElementById('schedule').dataset.input === i, input, { timeout });
+  return page.$$eval('#schedule tbody tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+}
+
+// The fields of a standard input, cut as the page cuts them.
+function fieldsOf(input) {
+  const [money, years, ...rest] = input.split(',');
+  return [money, years ?? '', rest.join(',')];
+}
+// An exact decimal difference of two "%.2f" texts, by hand, digit by digit.
+function difference(before, after) {
+  const cents = (text) => (/^-?[0-9]+\.[0-9]{2}$/.test(text) ? BigInt(text.replace('.', '')) : null);
+  const [from, to] = [cents(before), cents(after)];
+  if (from === null || to === null) return '';
+  const d = to - from;
+  const digits = String(d < 0n ? -d : d).padStart(3, '0');
+  return `${d < 0n ? '-' : ''}${digits.slice(0, -2)}.${digits.slice(-2)}`;
+}
+
+// Every row against the console program: its amount is the output for
+// money,period,rate, its change the exact difference from the row before (the
+// first row's from the principal, money,1,0), the periods increase from 1 and
+// the last row's amount is the result.
+function checkRows(name, input, rows) {
+  const [money, , rate] = fieldsOf(input);
+  let before = consoleOutput(`${money},1,0`);
+  rows.forEach(([period, amount, change], i) => {
+    const expected = consoleOutput(`${money},${period},${rate}`);
+    expect(`${name}, the amount of period ${period}`, amount, expected);
+    expect(`${name}, the change at period ${period}`, change, difference(before, expected));
+    if (i > 0 && !(BigInt(period) > BigInt(rows[i - 1][0]))) failures.push(`${name}: period ${period} out of order`);
+    before = expected;
+  });
+  expect(`${name}, the first period`, rows[0]?.[0], '1');
+  expect(`${name}, the last row is the result`, rows.at(-1)?.[1], consoleOutput(input));
+  if (rows.length > 100) failures.push(`${name}: ${rows.length} rows`);
+}
+
+async function axe(page, state) {
+  const { default: AxeBuilder } = await load('@axe-core/playwright');
+  const { violations } = await new AxeBuilder({ page })
+    .withTags(['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22a', 'wcag22aa', 'best-practice']).analyze();
+  for (const v of violations) failures.push(`axe, ${state}: ${v.id} at ${v.nodes.map((n) => n.target).join(' ')}`);
+}
+
+async function type(page, id, text) {
+  await page.click(`#${id}`);
+  await page.keyboard.press('Control+A');
+  await page.keyboard.type(text);
+}
+
+const range = (from, to, step = 1) => Array.from({ length: Math.floor((to - from) / step) + 1 }, (_, i) => String(from + i * step));
 
 if (mode === 'cases') {
-  const rows = JSON.parse(await readFile(rowsFile, 'utf8'));
+  const page = await newPage();
+  const rows = JSON.parse(readFileSync(extra, 'utf8'));
   for (const { name, input, expected } of rows) {
-    await page.goto(`${page_url}?input=${encodeURIComponent(input)}`);
-    expect(name, await resultFor(input), expected);
+    await page.goto(at(input));
+    expect(name, await resultFor(page, input), expected);
     expect(`${name}, the input shown`, await page.textContent('#stdin'), input);
     // The fields hold it, cut at its first two commas (a field holds no line break).
     if ((input.match(/,/g) ?? []).length >= 2 && !/[\r\n]/.test(input)) {
       const values = await page.$$eval('input', (inputs) => inputs.map((i) => i.value));
       expect(`${name}, the fields`, values.join(','), input);
     }
+    const schedule = await scheduleFor(page, input);
+    if (schedule.length > 0) {
+      checkRows(name, input, schedule);
+    } else if ((await page.textContent('#schedule-note')) === '') {
+      failures.push(`${name}: no schedule, and no note saying why`);
+    }
   }
   console.log(`${rows.length} rows`);
 } else if (mode === 'typing') {
-  await page.goto(page_url);
-  expect('the example', await resultFor('1000,3,0.05'), '1157.63');
-  for (const [id, text] of [['money', '5000'], ['years', '3'], ['rate', '0.01']]) {
-    await page.click(`#${id}`);
-    await page.keyboard.press('Control+A');
-    await page.keyboard.type(text);
-  }
-  expect('typed 5000,3,0.01', await resultFor('5000,3,0.01'), '5151.50');
+  const page = await newPage();
+  await page.goto(pageUrl);
+  expect('the example', await resultFor(page, '1000,3,0.05'), '1157.63');
+  for (const [id, text] of [['money', '5000'], ['years', '3'], ['rate', '0.01']]) await type(page, id, text);
+  expect('typed 5000,3,0.01', await resultFor(page, '5000,3,0.01'), '5151.50');
+  expect('its schedule', (await scheduleFor(page, '5000,3,0.01')).map((row) => row[1]), ['5050.00', '5100.50', '5151.50']);
   expect('the address', new URL(page.url()).search, `?input=${encodeURIComponent('5000,3,0.01')}`);
   expect('the input shown', await page.textContent('#stdin'), '5000,3,0.01');
   expect('a number is not flagged', await page.getAttribute('#money', 'aria-invalid'), 'false');
 
-  // Digit grouping gives the program more numbers: flagged, and computed as the console does.
-  await page.click('#money');
-  await page.keyboard.press('Control+A');
-  await page.keyboard.type('1,000');
-  expect('typed 1,000,3,0.01', await resultFor('1,000,3,0.01'), '4.00');
+  // Digit grouping gives the program more numbers: flagged, computed as the
+  // console does, and no schedule.
+  await type(page, 'money', '1,000');
+  expect('typed 1,000,3,0.01', await resultFor(page, '1,000,3,0.01'), '4.00');
   expect('1,000 is flagged', await page.getAttribute('#money', 'aria-invalid'), 'true');
   expect('its note', (await page.textContent('#money-note')) !== '', true);
+  expect('no schedule for a flagged field', await scheduleFor(page, '1,000,3,0.01'), []);
 
   // Tab moves through the fields in order, and each has its label.
   await page.focus('#money');
@@ -96,11 +202,11 @@ if (mode === 'cases') {
   expect('labels', await page.evaluate(() =>
     [...document.querySelectorAll('input')].map((i) => i.labels.length === 1).join()), 'true,true,true');
   expect('no scrolling sideways at 360 pixels',
-         await page.evaluate(() => document.documentElement.scrollWidth <= 360), true);
+    await page.evaluate(() => document.documentElement.scrollWidth <= 360), true);
 
   // A link with the address computes the same.
   await page.goto(page.url());
-  expect('the shared link', await resultFor('1,000,3,0.01'), '4.00');
+  expect('the shared link', await resultFor(page, '1,000,3,0.01'), '4.00');
 
   // What the console reads as one number, and what it does not.
   const flagged = [
@@ -113,13 +219,155 @@ if (mode === 'cases') {
     await page.fill('#rate', text);
     expect(`rate [${text}] flagged`, await page.getAttribute('#rate', 'aria-invalid'), String(expected));
   }
+} else if (mode === 'schedule') {
+  const page = await newPage();
+  const beyond31 = ['1', ...range(50000000, 2100000000, 50000000), '2147483647'];
+  // The periods shown, where years is read as the program reads it
+  // (100.00000000000001 is above 100 as a double, 100.000000000000001 is
+  // not), and rows pinned to the digit.
+  const terms = [
+    { input: '1000,1,0.05', periods: ['1'], amounts: ['1050.00'], changes: ['50.00'] },
+    { input: '1000,0,0.05', periods: ['1'] },
+    { input: '1000,3,0.05', periods: ['1', '2', '3'], changes: ['50.00', '52.50', '55.13'] },
+    { input: '1000,2.5,0.05', periods: ['1', '2', '3'] },
+    { input: '1000,100,0.05', periods: range(1, 100), linear: true },
+    { input: '1000,100.000000000000001,0.05', periods: range(1, 100) },
+    { input: '1000,100.00000000000001,0.05', periods: ['1', ...range(2, 100, 2), '101'] },
+    { input: '1000,101,0.05', periods: ['1', ...range(2, 100, 2), '101'] },
+    { input: '1000,1e3,0.05', periods: ['1', ...range(20, 1000, 20)], logarithmic: true },
+    { input: '1000,2147483647,1e-12', periods: beyond31 },
+    { input: '1000,2147483647,0.05', periods: beyond31, left: 'inf' },
+    { input: '-1000,2,-1', amounts: ['-0.00', '-0.00'], changes: ['1000.00', '0.00'] },
+    { input: '1000,4,-2', amounts: ['-1000.00', '1000.00', '-1000.00', '1000.00'],
+      changes: ['-2000.00', '2000.00', '-2000.00', '2000.00'] },
+    { input: '1000,50,-0.5', zero: true },
+    { input: '1e308,2,1', amounts: ['inf', 'inf'], changes: ['', ''], left: 'inf' },
+  ];
+  for (const term of terms) {
+    await page.goto(at(term.input));
+    const rows = await scheduleFor(page, term.input);
+    checkRows(term.input, term.input, rows);
+    if (term.periods) expect(`${term.input}, the periods`, rows.map((row) => row[0]), term.periods);
+    if (term.amounts) expect(`${term.input}, the amounts`, rows.map((row) => row[1]), term.amounts);
+    if (term.changes) expect(`${term.input}, the changes`, rows.map((row) => row[2]), term.changes);
+    const chartNote = await page.textContent('#chart-note');
+    const named = await page.getAttribute('#chart', 'aria-label');
+    if (term.left) expect(`${term.input}, the chart's note`, chartNote.includes(term.left), true);
+    if (term.zero) expect(`${term.input}, the chart's note of zero`, /zero/.test(chartNote), true);
+    if (term.logarithmic) expect(`${term.input}, the scale`, /logarithmic scale/.test(named), true);
+    if (term.linear) expect(`${term.input}, the scale`, /linear scale/.test(named), true);
+    if (!term.amounts?.every((amount) => amount === 'inf')) {
+      expect(`${term.input}, a chart`, await page.locator('#chart canvas').count(), 1);
+    }
+  }
+
+  // The CSV: the header, then the rows exactly as shown.
+  for (const input of ['1000,3,0.05', '1000,101,0.05']) {
+    await page.goto(at(input));
+    const rows = await scheduleFor(page, input);
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#csv')]);
+    const text = readFileSync(await download.path(), 'utf8');
+    expect(`${input}, the CSV`, text, ['period,amount,change', ...rows.map((row) => row.join(','))].join('\r\n') + '\r\n');
+  }
+
+  // Progress: while rows of a long term are still coming, how many of how
+  // many are done; the result first, before any row.
+  const long = '1000,200000000,1e-7';
+  await page.goto(at(long));
+  await resultFor(page, long);
+  await page.waitForFunction(() => {
+    const progress = document.getElementById('progress');
+    return progress.value > 0 && progress.value < progress.max && !progress.closest('.idle');
+  }, null, { timeout: 20000 });
+  expect('the progress, of how many', await page.getAttribute('#progress', 'max'), '41');
+  await scheduleFor(page, long);
+  expect('the progress at the end', await page.$eval('#progress', (p) => [p.value, p.max, Boolean(p.closest('.idle'))]), [41, 41, true]);
+
+  // Cancellation: a new input stops the runs of a schedule that takes minutes,
+  // and its own schedule comes at once.
+  const longer = '1000,3e9,1e-7';
+  await page.goto(at(longer));
+  await resultFor(page, longer);
+  await type(page, 'years', '3');
+  expect('after cancelling', (await scheduleFor(page, '1000,3,1e-7', 5000)).length, 3);
+  await page.waitForTimeout(500);
+  expect('no row of the cancelled schedule', await page.locator('#schedule tbody tr').count(), 3);
+} else if (mode === 'offline') {
+  const page = await newPage();
+  await page.goto(pageUrl);
+  await scheduleFor(page, '1000,3,0.05');
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 15000 });
+  const first = await page.evaluate(() => caches.keys());
+  expect('the cache, keyed to the version', first.length === 1 && first[0].startsWith(`compound-${extra}-`), true);
+
+  // No network at all: the server gone, and the browser offline.
+  server.closeAllConnections();
+  await new Promise((done) => server.close(done));
+  await page.context().setOffline(true);
+  await page.goto(at('5000,3,0.01'));
+  expect('offline, the result', await resultFor(page, '5000,3,0.01'), '5151.50');
+  checkRows('offline', '5000,3,0.01', await scheduleFor(page, '5000,3,0.01'));
+  await axe(page, 'an offline reload');
+
+  // A new release, with a cache of its own, replaces the old one.
+  await page.context().setOffline(false);
+  served.release = 'compound-next-release';
+  await new Promise((done) => server.listen(new URL(site).port, '127.0.0.1', done));
+  await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+  let names = [];
+  for (let tries = 0; tries < 75 && names.join() !== served.release; tries++) {
+    await page.waitForTimeout(200);
+    names = await page.evaluate(() => caches.keys());
+  }
+  expect('the caches after a new release', names, [served.release]);
+} else if (mode === 'audit') {
+  const page = await newPage({ serviceWorkers: 'block' });
+  await page.goto(pageUrl);
+  await scheduleFor(page, '1000,3,0.05');
+  await axe(page, 'opening');
+  await type(page, 'rate', '5%');
+  await scheduleFor(page, '1000,3,5%');
+  await axe(page, 'a flagged field');
+  await page.goto(at('1000,100,0.05'));
+  expect('100 rows', (await scheduleFor(page, '1000,100,0.05')).length, 100);
+  await axe(page, 'a 100-row schedule');
+  served.broken = true;
+  await page.goto(at('1000,3,0.05'));
+  expect('a failed run, its result', await resultFor(page, '1000,3,0.05'), '');
+  expect('a failed run, its status', /^The program failed/.test(await page.textContent('#status')), true);
+  expect('a failed run, no schedule', await scheduleFor(page, '1000,3,0.05'), []);
+  await axe(page, 'a failed run');
+
+  // Everything the page can load, which the service worker keeps.
+  const bytes = readdirSync(webDir).reduce((sum, file) => sum + statSync(join(webDir, file)).size, 0);
+  console.log(`the page's files: ${bytes} bytes`);
+  if (bytes > 350000) failures.push(`the page's files take ${bytes} bytes, above 350000`);
+} else if (mode === 'lighthouse') {
+  const { default: lighthouse } = await load('lighthouse');
+  const chromeLauncher = await load('chrome-launcher');
+  const chrome = await chromeLauncher.launch({ chromePath: chromiumPath, chromeFlags: ['--headless=new', ...chromiumFlags] });
+  try {
+    const { lhr } = await lighthouse(pageUrl, { port: chrome.port, logLevel: 'error', output: 'json' });
+    const scores = Object.fromEntries(Object.entries(lhr.categories).map(([id, c]) => [id, Math.round(c.score * 100)]));
+    console.log('Lighthouse', lhr.lighthouseVersion, JSON.stringify(scores));
+    for (const [id, least] of Object.entries({ performance: 95, accessibility: 100, 'best-practices': 100, seo: 100 })) {
+      if (!(scores[id] >= least)) {
+        const missed = Object.values(lhr.audits).filter((a) => a.score !== null && a.score < 1 && lhr.categories[id].auditRefs.some((r) => r.id === a.id && r.weight > 0));
+        failures.push(`Lighthouse ${id}: ${scores[id]}, below ${least}: ${missed.map((a) => a.id).join(', ')}`);
+      }
+    }
+  } finally {
+    await chrome.kill();
+  }
 } else {
   throw new Error(`unknown mode ${mode}`);
 }
 
-const elsewhere = requests.filter((url) => !url.startsWith(page_url.replace('index.html', '')));
+const elsewhere = requests.filter((url) => !url.startsWith(site) && !url.startsWith('blob:'));
 expect('requests beyond the page\'s own files', elsewhere.join(' '), '');
 await browser.close();
+server.closeAllConnections();
 server.close();
+rmSync(scratch, { recursive: true, force: true });
 for (const failure of failures) console.error(failure);
 process.exitCode = failures.length > 0 ? 1 : 0;
