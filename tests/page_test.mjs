@@ -272,9 +272,17 @@ if (mode === 'cases') {
 
   // Progress: while rows of a long term are still coming, how many of how
   // many are done; the result first, before any row.
+  await page.addInitScript(() => document.addEventListener('DOMContentLoaded', () => {
+    window.shown = [];
+    new MutationObserver(() => window.shown.push('result'))
+      .observe(document.getElementById('result'), { childList: true, characterData: true, subtree: true });
+    new MutationObserver((changes) => changes.some((c) => c.addedNodes.length > 0) && window.shown.push('row'))
+      .observe(document.querySelector('#schedule tbody'), { childList: true });
+  }));
   const long = '1000,200000000,1e-7';
   await page.goto(at(long));
   await resultFor(page, long);
+  expect('what is shown first', await page.evaluate(() => window.shown[0]), 'result');
   await page.waitForFunction(() => {
     const progress = document.getElementById('progress');
     return progress.value > 0 && progress.value < progress.max && !progress.closest('.idle');
