@@ -15,12 +15,15 @@ export function periodsOf(text) {
   if (/^[+-]?(?:inf(?:inity)?|nan)$/i.test(term)) {
     return { reason: 'The term is not a finite number of years, so there is no last period to show.' };
   }
-  if (/^[+-]?0x/i.test(term)) {
-    return { reason: 'The page reads no hexadecimal term, so it shows no schedule; the result is the program\'s own.' };
+  const hexadecimal = /^([+-]?)(0x[0-9a-f]+)$/i.exec(term);
+  if (/^[+-]?0x/i.test(term) && !hexadecimal) {
+    return { reason: 'The page reads no hexadecimal term with a point or an exponent, so it shows no schedule; the result is the program\'s own.' };
   }
-  // JavaScript reads a decimal correctly rounded, as the program does; an
-  // exponent without digits ("1e", "1e+") is no exponent in C.
-  const years = Number(term.replace(/[eE][+-]?$/, ''));
+  // JavaScript reads a decimal, and a whole hexadecimal number without its
+  // sign, correctly rounded, as the program does; an exponent without digits
+  // ("1e", "1e+") is no exponent in C.
+  const years = hexadecimal ? Number(hexadecimal[2]) * (hexadecimal[1] === '-' ? -1 : 1)
+    : Number(term.replace(/[eE][+-]?$/, ''));
   if (!Number.isFinite(years)) {
     return { reason: 'The term is beyond the largest number, so there is no last period to show.' };
   }
