@@ -366,7 +366,9 @@ if (mode === 'cases') {
   try {
     const { lhr } = await lighthouse(pageUrl, { port: chrome.port, logLevel: 'error', output: 'json' });
     const scores = Object.fromEntries(Object.entries(lhr.categories).map(([id, c]) => [id, Math.round(c.score * 100)]));
-    console.log('Lighthouse', lhr.lighthouseVersion, JSON.stringify(scores));
+    const metrics = ['first-contentful-paint', 'largest-contentful-paint', 'total-blocking-time', 'cumulative-layout-shift']
+      .map((id) => `${id} ${lhr.audits[id].displayValue}`);
+    console.log('Lighthouse', lhr.lighthouseVersion, JSON.stringify(scores), metrics.join(', '));
     for (const [id, least] of Object.entries({ performance: 95, accessibility: 100, 'best-practices': 100, seo: 100 })) {
       if (!(scores[id] >= least)) {
         const missed = Object.values(lhr.audits).filter((a) => a.score !== null && a.score < 1 && lhr.categories[id].auditRefs.some((r) => r.id === a.id && r.weight > 0));
