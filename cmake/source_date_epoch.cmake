@@ -5,6 +5,8 @@
 #
 #   include(source_date_epoch.cmake)       defines source_date_epoch(<root> <out>)
 #   cmake -P source_date_epoch.cmake       prints it for the tree around the script
+cmake_minimum_required(VERSION 3.25)
+
 function(source_date_epoch root out)
     if(DEFINED ENV{SOURCE_DATE_EPOCH})
         set(epoch "$ENV{SOURCE_DATE_EPOCH}")
