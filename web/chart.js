@@ -5,6 +5,8 @@
 // span more than three orders of magnitude, and all are above zero, the scale
 // is logarithmic; amounts that are no finite number are left out, with a note.
 
+import { roundStep } from './schedule.js';
+
 const height = 260;
 const ink = '#1b1b1b';
 const font = '12px system-ui, sans-serif';
@@ -28,11 +30,7 @@ function short(text) {
 function periodMarks(points) {
   const periods = points.map((point) => BigInt(point.period));
   const spacing = periods.length > 2 ? periods[2] - periods[1] : 1n;
-  let every = 1n;
-  for (let power = 1n; points.length > 7 && every === 1n; power *= 10n) {
-    every = [power, 2n * power, 5n * power].find((j) => BigInt(points.length) <= 6n * j) ?? 1n;
-  }
-  const round = every * spacing;
+  const round = roundStep((j) => BigInt(points.length) <= 6n * j || points.length <= 7) * spacing;
   const marks = points.filter((point, i) => i === 0 || periods[i] % round === 0n);
   const last = points.at(-1);
   if (marks.at(-1) !== last && (periods.at(-1) - BigInt(marks.at(-1).period)) * 2n >= round) {
@@ -125,7 +123,8 @@ export function draw(container, note, rows) {
   container.setAttribute('aria-label', `Chart of the amount after each period, on a ${logarithmic ? 'logarithmic' : 'linear'} scale; the table below holds its figures`);
   plot?.destroy();
   plot = new globalThis.uPlot(options, data, container);
-  resizing?.disconnect();
-  resizing = new ResizeObserver(() => plot?.setSize({ width: container.clientWidth, height }));
-  resizing.observe(container);
+  if (!resizing) {
+    resizing = new ResizeObserver(() => plot?.setSize({ width: container.clientWidth, height }));
+    resizing.observe(container);
+  }
 }

@@ -160,15 +160,15 @@ async function calculate(input) {
   result.dataset.input = input;
   result.removeAttribute('aria-busy');
   status.textContent = outcome.status === 0 ? '' : failure(outcome);
-  if (outcome.status !== 0 && plan.periods) {
+  if (outcome.status === 0 && plan.periods) {
+    await fillSchedule(mine, input, principal, plan.periods, rowRuns);
+    return;
+  }
+  if (plan.periods) {
     runs.cancel();
     startSchedule({ reason: 'No schedule: the program failed.' }, '');
   }
-  if (outcome.status === 0 && plan.periods) {
-    await fillSchedule(mine, input, principal, plan.periods, rowRuns);
-  } else {
-    endSchedule(input);
-  }
+  endSchedule(input);
 }
 
 // The input given in the address fills the fields; it is the input run, as

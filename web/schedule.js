@@ -30,17 +30,22 @@ export function periodsOf(text) {
   return { periods: years > 1 ? BigInt(Math.ceil(years)) : 1n };
 }
 
+// The smallest round step, 1, 2 or 5 times a power of ten, for which `fits`
+// holds (a BigInt).
+export function roundStep(fits) {
+  for (let power = 1n; ; power *= 10n) {
+    const step = [power, 2n * power, 5n * power].find(fits);
+    if (step) return step;
+  }
+}
+
 // The periods of a term of `n` periods that the table shows, increasing: every
-// one up to 100 periods; beyond, 1, n and the multiples of the smallest step of
-// 1, 2 or 5 times a power of ten that keeps them to 100 rows. A period beyond
-// 2^53 is taken to the nearest double, which the program reads back exactly.
+// one up to 100 periods; beyond, 1, n and the multiples of the smallest round
+// step that keeps them to 100 rows. A period beyond 2^53 is taken to the
+// nearest double, which the program reads back exactly.
 export function shownPeriods(n) {
   if (n <= BigInt(most)) return Array.from({ length: Number(n) }, (_, i) => BigInt(i + 1));
-  let step = 1n;
-  for (let power = 1n; ; power *= 10n) {
-    step = [power, 2n * power, 5n * power].find((s) => n / s + 2n <= BigInt(most));
-    if (step) break;
-  }
+  const step = roundStep((s) => n / s + 2n <= BigInt(most));
   const periods = [1n];
   for (let k = step; k <= n; k += step) periods.push(BigInt(Number(k)));
   if (periods.at(-1) !== n) periods.push(n);
