@@ -145,6 +145,7 @@ TEST(Grow, TakesRunsUpToEveryEdge)
         {1 - 0x1p-28, 0x1.0000008000000p+0},    // the largest step that takes runs
         {1 - 0x1p-28, 0x1.0000008000000p-1022}, //
         {1 - 0x1p-28, 0x0.0000008000028p-1022}, // down to a tie that settles
+        {1 - 0x1p-28, 0x1.0000018p+0},          // a tie in the first period
     };
     for (const auto& s : starts) {
         expect_plain_loop(s.start, s.step);

@@ -90,9 +90,23 @@ TEST(ScanNumbers, ReadsWhatTheFormattedInputReads)
 }
 
 struct Conversion {
-    const char* text;
+    std::string text;
     double value;
 };
+
+void expect_read(const Conversion& conversion)
+{
+    std::FILE* in = std::tmpfile();
+    ASSERT_NE(in, nullptr);
+    std::fputs(conversion.text.c_str(), in);
+    std::rewind(in);
+    std::array<double, 1> field{unread};
+    EXPECT_EQ(compound::scan_numbers(in, field), 1) << conversion.text;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(field[0]),
+              std::bit_cast<std::uint64_t>(conversion.value))
+        << conversion.text << " read as " << std::hexfloat << field[0];
+    std::fclose(in);
+}
 
 // Hexadecimal constants rounded once, to nearest, ties to even: normal,
 // subnormal, to zero and to infinity.
@@ -117,17 +131,51 @@ TEST(ScanNumbers, RoundsHexadecimalToNearest)
         {"0x1.8p1024", inf},
     };
     for (const Conversion& conversion : conversions) {
-        std::FILE* in = std::tmpfile();
-        ASSERT_NE(in, nullptr);
-        std::fputs(conversion.text, in);
-        std::rewind(in);
-        std::array<double, 1> field{unread};
-        EXPECT_EQ(compound::scan_numbers(in, field), 1) << conversion.text;
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(field[0]),
-                  std::bit_cast<std::uint64_t>(conversion.value))
-            << conversion.text << " read as " << std::hexfloat << field[0];
-        std::fclose(in);
+        expect_read(conversion);
     }
+}
+
+// The exact decimal of odd * 2^-1075, a point halfway between two subnormals:
+// odd * 5^1075 / 10^1075, every digit.
+std::string halfway(std::uint64_t odd)
+{
+    std::string digits; // the least significant first
+    for (; odd > 0; odd /= 10) {
+        digits.push_back(static_cast<char>('0' + odd % 10));
+    }
+    for (int i = 0; i < 1075; ++i) {
+        int carry = 0;
+        for (char& digit : digits) {
+            const int product = (digit - '0') * 5 + carry;
+            digit = static_cast<char>('0' + product % 10);
+            carry = product / 10;
+        }
+        if (carry > 0) {
+            digits.push_back(static_cast<char>('0' + carry));
+        }
+    }
+    return "0." + std::string(1075 - digits.size(), '0') +
+           std::string(digits.rbegin(), digits.rend());
+}
+
+// Halfway points just below the smallest normal, whose last nonzero digit is
+// the 768th significant one: read exactly, each is a tie, to even; one more
+// digit past it puts the value above. Keeping fewer of the digits makes both
+// read below.
+TEST(ScanNumbers, RoundsLongDecimalsToNearest)
+{
+    constexpr std::uint64_t largest = (std::uint64_t{1} << 52) - 1; // subnormal significand
+    const Conversion conversions[] = {
+        {halfway(2 * largest + 1), 0x1p-1022},                     // up, to even
+        {halfway(2 * largest + 1) + "1", 0x1p-1022},               // above: up
+        {halfway(2 * largest - 1), 0x0.ffffffffffffep-1022},       // down, to even
+        {halfway(2 * largest - 1) + "1", 0x0.fffffffffffffp-1022}, // above: up
+    };
+    for (const Conversion& conversion : conversions) {
+        expect_read(conversion);
+    }
+    EXPECT_EQ(halfway(2 * largest + 1).find_first_not_of("0.") + 768,
+              halfway(2 * largest + 1).size());
 }
 
 } // namespace
