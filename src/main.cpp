@@ -5,22 +5,13 @@
 // Exit status: 0 once the result is delivered, whatever the input; 1 if the
 // input cannot be read or the result cannot be written, with a message on
 // standard error.
+#include "format.hpp"
 #include "growth.hpp"
 #include "scan.hpp"
 
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <limits>
-
-namespace {
-
-// The longest two-decimal text of a double: a sign, the 309 integer digits of
-// the largest finite value, the point and two decimals.
-constexpr std::size_t longest_result = 1 + 309 + 1 + 2;
-
-} // namespace
 
 int main()
 {
@@ -37,14 +28,8 @@ int main()
 
     const double result = money * compound::growth(years, rate);
 
-    // Correctly rounded to two decimals, ties to even, the same on every C
-    // runtime. Every NaN is written "nan": its sign carries no meaning, and
-    // which one a product gives differs between processors.
-    const double shown = std::isnan(result) ? unread : result;
-    std::array<char, longest_result> text{};
-    const std::to_chars_result written =
-        std::to_chars(text.data(), text.data() + text.size(), shown, std::chars_format::fixed, 2);
-    const auto length = static_cast<std::size_t>(written.ptr - text.data());
+    std::array<char, compound::longest_amount> text{};
+    const std::size_t length = compound::format_amount(result, text);
 
     // The result is delivered only once standard output is closed without error.
     if (std::fwrite(text.data(), 1, length, stdout) != length || std::fclose(stdout) != 0) {

@@ -5,8 +5,6 @@
 // span more than three orders of magnitude, and all are above zero, the scale
 // is logarithmic; amounts that are no finite number are left out, with a note.
 
-import { roundStep } from './schedule.js';
-
 const height = 260;
 const ink = '#1b1b1b';
 const font = '12px system-ui, sans-serif';
@@ -22,6 +20,15 @@ function short(text) {
   const [, sign, whole] = parts;
   const power = String(whole.length - 1).replace(/[0-9]/g, (d) => '⁰¹²³⁴⁵⁶⁷⁸⁹'[d]);
   return `${sign}${whole[0]}.${whole.slice(1, 4)}… × 10${power}`;
+}
+
+// The smallest round step, 1, 2 or 5 times a power of ten, for which `fits`
+// holds (a BigInt).
+function roundStep(fits) {
+  for (let power = 1n; ; power *= 10n) {
+    const step = [power, 2n * power, 5n * power].find(fits);
+    if (step) return step;
+  }
 }
 
 // Marks for the period axis, about six: the first row, the rows whose period

@@ -1,7 +1,7 @@
 // The page: three fields make the program's standard input, "money,years,rate";
 // each change runs the program on it and shows its standard output as it
-// stands, then the schedule: one run of the program per period shown, each
-// row the program's own output, in a table, a chart and a CSV file. The
+// stands, and beside it the schedule: the program's own pass over the periods
+// it chooses, each row its output, in a table, a chart and a CSV file. The
 // address holds the input (?input=...), so that a link gives the same
 // calculation.
 import * as runs from './runs.js';
@@ -57,12 +57,6 @@ function piecesOf(input) {
   });
 }
 
-// A run whose failure is met where its outcome is awaited, if ever.
-function quiet(running) {
-  running.catch(() => {});
-  return running;
-}
-
 // Each input starts a new calculation; one that is overtaken stops.
 let generation = 0;
 
@@ -87,20 +81,20 @@ function showProgress(done, total) {
 
 // The table is busy while rows are still to come; once they are all in, or
 // there are none to come, its data-input is the input they are for.
-function startSchedule(plan, caption) {
+function startSchedule(reason, caption) {
   delete table.dataset.input;
   table.setAttribute('aria-busy', 'true');
   body.replaceChildren();
   if (csvLink.hasAttribute('href')) URL.revokeObjectURL(csvLink.href);
   csvLink.removeAttribute('href');
-  const shown = Boolean(plan.periods);
+  const shown = reason === null;
   table.hidden = !shown;
   csvLink.parentElement.hidden = !shown;
   chart.clear(chartBox, chartNote);
   chartBox.hidden = !shown;
-  scheduleNote.textContent = plan.reason ?? '';
+  scheduleNote.textContent = reason ?? '';
   byId('schedule-caption').textContent = caption;
-  showProgress(0, shown ? plan.periods.length : 0);
+  showProgress(0, 0);
 }
 
 function endSchedule(input) {
@@ -108,33 +102,53 @@ function endSchedule(input) {
   table.removeAttribute('aria-busy');
 }
 
-// The rows as they come, in order of period; the chart is redrawn once a frame.
-async function fillSchedule(mine, input, principal, periods, rowRuns) {
+// The schedule's pass, its rows shown as the program writes them, once a
+// frame: the table, the progress and the chart. `lastRow` is given the last
+// row's amount, which is the result.
+async function fillSchedule(mine, input, lastRow) {
+  const live = () => generation === mine;
   const rows = [];
-  let done = 0;
-  let drawing = 0;
-  rowRuns.forEach((running) => running.then(() => {
-    if (generation === mine) showProgress(++done, periods.length);
-  }, () => {}));
-  let before = await outcomeOf(principal);
-  for (const [i, running] of rowRuns.entries()) {
-    const outcome = await outcomeOf(running);
-    if (generation !== mine) return;
-    if (outcome.status !== 0 || before.status !== 0) {
-      runs.cancel();
-      showProgress(periods.length, periods.length);
-      scheduleNote.textContent = `The schedule stops at period ${periods[i]}: ${failure(before.status !== 0 ? before : outcome)}`;
-      endSchedule(input);
-      return;
+  const read = schedule.lineReader();
+  let total = null;
+  let before = '';
+  let drawn = 0;
+  let frame = 0;
+  const draw = () => {
+    frame = 0;
+    if (!live()) return;
+    body.append(...rows.slice(drawn).map(schedule.tableRow));
+    drawn = rows.length;
+    showProgress(drawn, total);
+    chart.draw(chartBox, chartNote, rows);
+  };
+  const running = runs.schedule(input, (piece) => {
+    if (!live()) return;
+    for (const line of read(piece)) {
+      if ('rows' in line) {
+        total = Number(line.rows);
+        if (total === 0) startSchedule(schedule.noLastPeriod, '');
+        showProgress(0, total);
+      } else if ('principal' in line) {
+        before = line.principal;
+      } else {
+        rows.push({ period: line.period, amount: line.amount, change: schedule.change(before, line.amount) });
+        before = line.amount;
+        if (rows.length === total) lastRow(line.amount);
+        frame ||= requestAnimationFrame(draw);
+      }
     }
-    const row = { period: String(periods[i]), amount: outcome.stdout, change: schedule.change(before.stdout, outcome.stdout) };
-    rows.push(row);
-    body.append(schedule.tableRow(row));
-    before = outcome;
-    cancelAnimationFrame(drawing);
-    drawing = requestAnimationFrame(() => chart.draw(chartBox, chartNote, rows));
+  });
+  const outcome = await outcomeOf(running);
+  if (!live()) return;
+  cancelAnimationFrame(frame);
+  if (rows.length > drawn) draw();
+  if (outcome.status !== 0 || rows.length !== total) {
+    showProgress(total ?? 0, total ?? 0);
+    const period = rows.length > 0 ? `after period ${rows.at(-1).period}` : 'before its first period';
+    scheduleNote.textContent = `The schedule stops ${period}: ${failure(outcome)}`;
+  } else if (total > 0) {
+    csvLink.href = URL.createObjectURL(new Blob([schedule.csv(rows)], { type: 'text/csv' }));
   }
-  csvLink.href = URL.createObjectURL(new Blob([schedule.csv(rows)], { type: 'text/csv' }));
   endSchedule(input);
 }
 
@@ -145,29 +159,42 @@ async function calculate(input) {
   runs.cancel();
   const pieces = piecesOf(input);
   const [money, , rate] = pieces;
-  const plan = schedule.plan(...pieces, pieces.some((piece) => note(piece) !== ''));
-  startSchedule(plan, `The amount of ${money} at a rate of ${rate} after each period, as the program prints it`);
+  const reason = schedule.reasonFor(pieces, pieces.some((piece) => note(piece) !== ''));
+  startSchedule(reason, `The amount of ${money} at a rate of ${rate} after each period, as the program prints it`);
 
+  // The result is the console program's output, shown as soon as its run
+  // ends, or with the schedule's last row if that comes first: the last row
+  // is the same run of the same periods.
   result.setAttribute('aria-busy', 'true');
   const timer = setTimeout(() => { if (generation === mine) status.textContent = 'Calculating…'; }, 200);
+  let shown = false;
+  const show = (text) => {
+    if (generation !== mine || shown) return;
+    shown = true;
+    clearTimeout(timer);
+    result.textContent = text;
+    result.dataset.input = input;
+    result.removeAttribute('aria-busy');
+    status.textContent = '';
+  };
   const running = runs.run(input);
-  const principal = plan.periods ? quiet(runs.run(`${money},1,0`)) : null;
-  const rowRuns = (plan.periods ?? []).map((k) => quiet(runs.run(`${money},${k},${rate}`)));
+  if (reason === null) fillSchedule(mine, input, show);
   const outcome = await outcomeOf(running);
-  clearTimeout(timer);
   if (generation !== mine) return;
-  result.textContent = outcome.stdout;
-  result.dataset.input = input;
-  result.removeAttribute('aria-busy');
-  status.textContent = outcome.status === 0 ? '' : failure(outcome);
-  if (outcome.status === 0 && plan.periods) {
-    await fillSchedule(mine, input, principal, plan.periods, rowRuns);
+  if (outcome.status === 0) {
+    show(outcome.stdout);
+    if (reason !== null) endSchedule(input);
     return;
   }
-  if (plan.periods) {
-    runs.cancel();
-    startSchedule({ reason: 'No schedule: the program failed.' }, '');
-  }
+  // What is still to come of this input is of no use.
+  generation += 1;
+  runs.cancel();
+  clearTimeout(timer);
+  result.textContent = '';
+  result.dataset.input = input;
+  result.removeAttribute('aria-busy');
+  status.textContent = failure(outcome);
+  if (reason === null) startSchedule('No schedule: the program failed.', '');
   endSchedule(input);
 }
 

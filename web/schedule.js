@@ -1,66 +1,38 @@
-// The schedule: which periods the table shows, and the change from row to
-// row. No amount is computed here: each amount is the standard output of one
-// run of the program, and a change is the exact difference of two of them,
-// taken on their digits.
+// The schedule: the lines of the program's pass over the periods, the change
+// from row to row, the table's rows and the CSV. No amount or period is
+// computed here: the program chooses the periods and writes each amount, and a
+// change is the exact difference of two amounts, taken on their digits.
 
 const cSpace = /^[ \t\n\v\f\r]*/;
-const most = 100;
 
-// The number of periods the program applies to the term `text`, as a BigInt:
-// the smallest whole number n with n >= 1 and n >= years, where years is the
-// double nearest to the text, as the program reads it. Or, where the page
-// cannot say it exactly, the reason.
-export function periodsOf(text) {
-  const term = text.replace(cSpace, '');
-  if (/^[+-]?(?:inf(?:inity)?|nan)$/i.test(term)) {
-    return { reason: 'The term is not a finite number of years, so there is no last period to show.' };
+// Why there is no schedule for the three fields' texts, or null if the
+// program is to make one.
+export function reasonFor(fields, flagged) {
+  if (fields.some((text) => text.replace(cSpace, '') === '')) {
+    return 'With a field left empty the program reads no number there, so there is no schedule.';
   }
-  const hexadecimal = /^([+-]?)(0x[0-9a-f]+)$/i.exec(term);
-  if (/^[+-]?0x/i.test(term) && !hexadecimal) {
-    return { reason: 'The page reads no hexadecimal term with a point or an exponent, so it shows no schedule; the result is the program\'s own.' };
-  }
-  // JavaScript reads a decimal, and a whole hexadecimal number without its
-  // sign, correctly rounded, as the program does; an exponent without digits
-  // ("1e", "1e+") is no exponent in C.
-  const years = hexadecimal ? Number(hexadecimal[2]) * (hexadecimal[1] === '-' ? -1 : 1)
-    : Number(term.replace(/[eE][+-]?$/, ''));
-  if (!Number.isFinite(years)) {
-    return { reason: 'The term is beyond the largest number, so there is no last period to show.' };
-  }
-  return { periods: years > 1 ? BigInt(Math.ceil(years)) : 1n };
+  if (flagged) return 'A field is flagged: the program does not read it as one number, so there is no schedule.';
+  return null;
 }
 
-// The smallest round step, 1, 2 or 5 times a power of ten, for which `fits`
-// holds (a BigInt).
-export function roundStep(fits) {
-  for (let power = 1n; ; power *= 10n) {
-    const step = [power, 2n * power, 5n * power].find(fits);
-    if (step) return step;
-  }
-}
+export const noLastPeriod = 'The term is not a finite number of years, so there is no last period to show.';
 
-// The periods of a term of `n` periods that the table shows, increasing: every
-// one up to 100 periods; beyond, 1, n and the multiples of the smallest round
-// step that keeps them to 100 rows. A period beyond 2^53 is taken to the
-// nearest double, which the program reads back exactly.
-export function shownPeriods(n) {
-  if (n <= BigInt(most)) return Array.from({ length: Number(n) }, (_, i) => BigInt(i + 1));
-  const step = roundStep((s) => n / s + 2n <= BigInt(most));
-  const periods = [1n];
-  for (let k = step; k <= n; k += step) periods.push(BigInt(Number(k)));
-  if (periods.at(-1) !== n) periods.push(n);
-  return periods;
-}
-
-// What to show for the three fields' texts: the periods, or why there is no
-// schedule.
-export function plan(money, years, rate, flagged) {
-  if ([money, years, rate].some((text) => text.replace(cSpace, '') === '')) {
-    return { reason: 'With a field left empty the program reads no number there, so there is no schedule.' };
-  }
-  if (flagged) return { reason: 'A field is flagged: the program does not read it as one number, so there is no schedule.' };
-  const term = periodsOf(years);
-  return term.reason ? term : { periods: shownPeriods(term.periods) };
+// A reader of the schedule's standard output as it comes: given each piece,
+// it returns the lines that piece completes, each taken apart ("rows <count>",
+// "principal <amount>", or "<period> <amount>").
+export function lineReader() {
+  let pending = '';
+  return (piece) => {
+    const lines = (pending + piece).split('\n');
+    pending = lines.pop();
+    return lines.map((line) => {
+      const space = line.indexOf(' ');
+      const [head, tail] = [line.slice(0, space), line.slice(space + 1)];
+      if (head === 'rows') return { rows: tail };
+      if (head === 'principal') return { principal: tail };
+      return { period: head, amount: tail };
+    });
+  };
 }
 
 // An amount as the program prints it ("%.2f") in whole cents; null for a text

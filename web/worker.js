@@ -1,6 +1,8 @@
 // Runs compound.wasm once, in a worker of its own so that a long term never
-// holds up the page: given the compiled module and the standard input, it
-// answers with what the program wrote and its exit status.
+// holds up the page: given the compiled module, the standard input and the
+// entry to call (the console program's _start, or the schedule), it answers
+// with what the program wrote and its exit status. With `stream`, each piece
+// of standard output is also posted as soon as the program writes it.
 //
 // The program is a WASI command module. The few WASI calls it imports are
 // served here, from memory: fd_read reads the given standard input, fd_write
@@ -15,10 +17,11 @@ class Exit {
   constructor(status) { this.status = status; }
 }
 
-function run(module, input) {
+function run(module, input, entry, stream) {
   let memory = null;
   let position = 0;
   const output = { 1: [], 2: [] };
+  const decoder = new TextDecoder();
   const view = () => new DataView(memory.buffer);
   const bytes = () => new Uint8Array(memory.buffer);
 
@@ -50,6 +53,7 @@ function run(module, input) {
       let total = 0;
       for (const buffer of buffers(iovs, count)) {
         output[fd].push(buffer.slice());
+        if (stream && fd === 1) self.postMessage({ output: decoder.decode(buffer, { stream: true }) });
         total += buffer.length;
       }
       view().setUint32(written, total, true);
@@ -73,7 +77,7 @@ function run(module, input) {
   memory = instance.exports.memory;
   let status = 0;
   try {
-    instance.exports._start();
+    status = instance.exports[entry]() ?? 0;
   } catch (error) {
     if (!(error instanceof Exit)) throw error;
     status = error.status;
@@ -84,7 +88,7 @@ function run(module, input) {
 
 self.onmessage = ({ data }) => {
   try {
-    self.postMessage(run(data.module, new TextEncoder().encode(data.input)));
+    self.postMessage(run(data.module, new TextEncoder().encode(data.input), data.entry, data.stream));
   } catch (error) {
     self.postMessage({ stdout: '', stderr: String(error), status: -1 });
   }
