@@ -17,12 +17,14 @@ static_assert(
 
 // Every product is also taken as written: a build allowed to assume that no
 // value is infinite or NaN, to drop the sign of a zero, or to regroup or
-// invert products gives other digits, so it is refused too (MSVC: /fp:fast).
-// These are the switches that the compilers make visible.
+// invert products gives other digits. The project's build turns all of that
+// off after the caller's flags; a build that has it on all the same, compiled
+// without them or with MSVC's /fp:fast, is refused wherever the compiler
+// makes it visible.
 #if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__) ||           \
     defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__) ||                               \
     defined(__NO_SIGNED_ZEROS__) || defined(_M_FP_FAST)
-#error "-ffast-math, -ffinite-math-only and -funsafe-math-optimizations change compound's digits"
+#error "fast math (-ffast-math, /fp:fast or any of their parts) changes compound's digits"
 #endif
 
 namespace compound {
