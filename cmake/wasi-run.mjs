@@ -8,5 +8,5 @@ import { WASI } from 'node:wasi';
 const program = process.argv[2];
 const wasi = new WASI({ version: 'preview1', args: [program], env: {}, returnOnExit: true });
 const module = await WebAssembly.compile(await readFile(program));
-const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
+const instance = await WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi.wasiImport });
 process.exitCode = wasi.start(instance);
