@@ -22,13 +22,17 @@ namespace {
 constexpr std::size_t longest_period = 309;
 static_assert(longest_period <= longest_amount);
 
-// The double nearest to whole * 10^power, ties to even.
+// The double nearest to whole * 10^power, ties to even, read as the decimal
+// "<whole>e<power>".
 double nearest_double(std::uint64_t whole, std::size_t power) noexcept
 {
-    std::array<char, 20 + 1 + 3> text{};
-    char* end = std::to_chars(text.data(), text.data() + text.size(), whole).ptr;
-    *end++ = 'e';
-    end = std::to_chars(end, text.data() + text.size(), power).ptr;
+    std::array<char, 20 + 1 + 20> text{};
+    char* const last = text.data() + text.size();
+    char* end = std::to_chars(text.data(), last, whole).ptr;
+    if (end != last) {
+        *end++ = 'e';
+        end = std::to_chars(end, last, power).ptr;
+    }
     double value = 0;
     fast_float::from_chars(text.data(), end, value, fast_float::chars_format::scientific);
     return value;
