@@ -11,8 +11,8 @@
 //             standard input shown, flags a field that is not one number, and
 //             the page fits 360 pixels with every field labelled.
 // schedule:   the periods the program shows for terms of 1 to 1e30 periods,
-//             pinned rows and changes, the chart, the CSV, the rows as the pass
-//             reaches them, cancellation.
+//             pinned rows and changes, the chart and its marks, the CSV, the
+//             rows as the pass reaches them, cancellation.
 // offline:    a second visit with no network opens and computes; a new release
 //             replaces the cache (<version> is the release's).
 // audit:      axe-core finds nothing in four states, and the page's files stay
@@ -137,6 +137,36 @@ async function resultFor(page, input) {
 async function scheduleFor(page, input, timeout = 60000) {
   await page.waitForFunction((i) => document.getElementById('schedule').dataset.input === i, input, { timeout });
   return page.$$eval('#schedule tbody tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+}
+
+// Where the chart has ink about its axes: below the plot, for the periods'
+// marks, at its two ends and in its middle; left of it, for the amounts', at
+// its top (a mark there is centred on the plot's edge) and its bottom; and in
+// the canvas's last columns, where a mark would be cut off. Text is dark; the
+// line, the grid and the ticks are not.
+async function chartInk(page) {
+  return page.evaluate(() => {
+    const canvas = document.querySelector('#chart canvas');
+    const over = document.querySelector('#chart .u-over').getBoundingClientRect();
+    const box = canvas.getBoundingClientRect();
+    const scale = canvas.width / box.width;
+    const inked = (left, top, width, height) => {
+      const pixels = canvas.getContext('2d').getImageData(
+        Math.round((left - box.left) * scale), Math.round((top - box.top) * scale),
+        Math.round(width * scale), Math.round(height * scale)).data;
+      for (let i = 0; i < pixels.length; i += 4) {
+        if (pixels[i + 3] > 128 && Math.max(pixels[i], pixels[i + 1], pixels[i + 2]) < 100) return true;
+      }
+      return false;
+    };
+    const [quarter, fifth] = [over.width / 4, over.height / 5];
+    return {
+      ends: [inked(over.left, over.bottom, quarter, 20), inked(over.right - quarter, over.bottom, quarter, 20)],
+      middle: inked(over.left + 1.5 * quarter, over.bottom, quarter, 20),
+      amounts: [inked(over.left - 30, over.top - 8, 30, fifth), inked(over.left - 30, over.bottom - fifth, 30, fifth)],
+      cut: inked(box.right - 3, box.top, 3, box.height),
+    };
+  });
 }
 
 // The fields of a standard input, cut as the page cuts them.
@@ -266,7 +296,7 @@ if (mode === 'cases') {
     { input: '1000,100.000000000000001,0.05', periods: range(1, 100) },
     { input: '1000,100.00000000000001,0.05', periods: ['1', ...range(2, 100, 2), '101'] },
     { input: '1000,101,0.05', periods: ['1', ...range(2, 100, 2), '101'] },
-    { input: '1000,1e3,0.05', periods: ['1', ...range(20, 1000, 20)], logarithmic: true },
+    { input: '1000,1e3,0.05', periods: ['1', ...range(20, 1000, 20)], logarithmic: true, marked: true },
     { input: '1000,2147483647,1e-12', periods: beyond31 },
     { input: '1000,2147483647,0.05', periods: beyond31, left: 'inf' },
     { input: '1000,0x3,0.05', periods: ['1', '2', '3'] },
@@ -280,13 +310,26 @@ if (mode === 'cases') {
     // Beyond 2^53 and 2^64 periods: each multiple of the step 2e28 taken to
     // the nearest double, 11 of them not the double 2e28 times 11.
     { input: '1000,1e30,-2', amounts: Array.from({ length: 51 }, (_, i) => (i === 0 ? '-1000.00' : '1000.00')),
-      pinned: { 1: '19999999999999999166239473664', 11: '220000000000000012818866765824', 50: '1000000000000000019884624838656' } },
+      pinned: { 1: '19999999999999999166239473664', 11: '220000000000000012818866765824', 50: '1000000000000000019884624838656' },
+      marked: true },
+    { input: '1e300,30,0.01', linear: true, marked: true },
+    { input: '1e200,100,1', logarithmic: true, marked: true },
     { input: '-1000,2,-1', amounts: ['-0.00', '-0.00'], changes: ['1000.00', '0.00'] },
     { input: '1000,4,-2', amounts: ['-1000.00', '1000.00', '-1000.00', '1000.00'],
       changes: ['-2000.00', '2000.00', '-2000.00', '2000.00'] },
     { input: '1000,50,-0.5', zero: true },
     { input: '1e308,2,1', amounts: ['inf', 'inf'], changes: ['', ''], left: 'inf' },
   ];
+  // The chart library is loaded only once the chart comes near the screen.
+  const chartLibrary = () => requests.filter((url) => url.endsWith('/uPlot.iife.min.js')).length;
+  const before = chartLibrary();
+  await page.goto(at('1000,3,0.05'));
+  await scheduleFor(page, '1000,3,0.05');
+  expect('the chart library before the chart is near', chartLibrary() - before, 0);
+  await page.locator('#chart').scrollIntoViewIfNeeded();
+  await page.waitForSelector('#chart canvas', { timeout: 5000 }).catch(() => {});
+  expect('the chart library once it is near', [chartLibrary() - before, await page.locator('#chart canvas').count()], [1, 1]);
+
   for (const term of terms) {
     await page.goto(at(term.input));
     const rows = await scheduleFor(page, term.input);
@@ -303,7 +346,19 @@ if (mode === 'cases') {
     if (term.logarithmic) expect(`${term.input}, the scale`, /logarithmic scale/.test(named), true);
     if (term.linear) expect(`${term.input}, the scale`, /linear scale/.test(named), true);
     if (rows.length > 0 && !term.amounts?.every((amount) => amount === 'inf')) {
+      await page.locator('#chart').scrollIntoViewIfNeeded();
+      await page.waitForSelector('#chart canvas', { timeout: 5000 }).catch(() => {});
       expect(`${term.input}, a chart`, await page.locator('#chart canvas').count(), 1);
+    }
+    // Marks at both ends of both axes, none cut off; and on a wider page,
+    // between the ends too.
+    if (term.marked) {
+      const { middle, ...narrow } = await chartInk(page);
+      expect(`${term.input}, the chart's marks`, narrow, { ends: [true, true], amounts: [true, true], cut: false });
+      await page.setViewportSize({ width: 800, height: 740 });
+      await page.waitForTimeout(200);
+      expect(`${term.input}, the chart's marks on a wide page`, (await chartInk(page)).middle, true);
+      await page.setViewportSize({ width: 360, height: 740 });
     }
   }
 
