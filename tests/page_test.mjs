@@ -139,6 +139,14 @@ async function scheduleFor(page, input, timeout = 60000) {
   return page.$$eval('#schedule tbody tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
 }
 
+// The chart scrolled into view, where the page draws it: how many canvases
+// it has once drawn (none if it is not drawn within 5 s).
+async function chartInView(page) {
+  await page.locator('#chart').scrollIntoViewIfNeeded();
+  await page.waitForSelector('#chart canvas', { timeout: 5000 }).catch(() => {});
+  return page.locator('#chart canvas').count();
+}
+
 // Where the chart has ink about its axes: below the plot, for the periods'
 // marks, at its two ends and in its middle; left of it, for the amounts', at
 // its top (a mark there is centred on the plot's edge) and its bottom; and in
@@ -326,9 +334,8 @@ if (mode === 'cases') {
   await page.goto(at('1000,3,0.05'));
   await scheduleFor(page, '1000,3,0.05');
   expect('the chart library before the chart is near', chartLibrary() - before, 0);
-  await page.locator('#chart').scrollIntoViewIfNeeded();
-  await page.waitForSelector('#chart canvas', { timeout: 5000 }).catch(() => {});
-  expect('the chart library once it is near', [chartLibrary() - before, await page.locator('#chart canvas').count()], [1, 1]);
+  const canvases = await chartInView(page);
+  expect('the chart library once it is near', [chartLibrary() - before, canvases], [1, 1]);
 
   for (const term of terms) {
     await page.goto(at(term.input));
@@ -346,17 +353,16 @@ if (mode === 'cases') {
     if (term.logarithmic) expect(`${term.input}, the scale`, /logarithmic scale/.test(named), true);
     if (term.linear) expect(`${term.input}, the scale`, /linear scale/.test(named), true);
     if (rows.length > 0 && !term.amounts?.every((amount) => amount === 'inf')) {
-      await page.locator('#chart').scrollIntoViewIfNeeded();
-      await page.waitForSelector('#chart canvas', { timeout: 5000 }).catch(() => {});
-      expect(`${term.input}, a chart`, await page.locator('#chart canvas').count(), 1);
+      expect(`${term.input}, a chart`, await chartInView(page), 1);
     }
     // Marks at both ends of both axes, none cut off; and on a wider page,
     // between the ends too.
     if (term.marked) {
       const { middle, ...narrow } = await chartInk(page);
       expect(`${term.input}, the chart's marks`, narrow, { ends: [true, true], amounts: [true, true], cut: false });
+      const narrowWidth = await page.$eval('#chart canvas', (canvas) => canvas.width);
       await page.setViewportSize({ width: 800, height: 740 });
-      await page.waitForTimeout(200);
+      await page.waitForFunction((before) => document.querySelector('#chart canvas').width > before, narrowWidth);
       expect(`${term.input}, the chart's marks on a wide page`, (await chartInk(page)).middle, true);
       await page.setViewportSize({ width: 360, height: 740 });
     }

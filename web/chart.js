@@ -48,9 +48,8 @@ function roundStep(fits) {
 // over the spacing, rounded: beyond 2^53 the periods are the nearest doubles
 // to their multiples, not the multiples themselves.
 function periodMarks(points, most) {
-  const periods = points.map((point) => point.x);
-  const spacing = periods.length > 2 ? periods[2] - periods[1] : 1;
-  const steps = periods.map((period) => period / spacing);
+  const spacing = points.length > 2 ? points[2].x - points[1].x : 1;
+  const steps = points.map((point) => point.x / spacing);
   const round = roundStep((j) => points.length <= most * j || points.length <= most + 1);
   const marks = points.filter((point, i) => i === 0 || Math.round(steps[i]) % round === 0);
   const last = points.at(-1);
